@@ -1,0 +1,220 @@
+// Number parsing and the two-decimal form.
+#include "base/Conversions.h"
+
+#include "base/Exception.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+namespace ortavo {
+
+namespace {
+
+locale_t CLocale() {
+    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return loc;
+}
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+template <typename Int, typename UInt>
+bool TryParseInteger(StringView text, Int& value) {
+    std::size_t i = 0, n = text.size();
+    while (i < n && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= n)
+        return false;
+    UInt magnitude = 0;
+    const UInt limit = static_cast<UInt>(-1);
+    for (; i < n; ++i) {
+        char16_t c = text[i];
+        unsigned digit;
+        if (IsDigit(c))
+            digit = c - u'0';
+        else if (hex && c >= u'a' && c <= u'f')
+            digit = c - u'a' + 10;
+        else if (hex && c >= u'A' && c <= u'F')
+            digit = c - u'A' + 10;
+        else
+            return false;
+        unsigned base = hex ? 16 : 10;
+        if (magnitude > (limit - digit) / base)
+            return false;
+        magnitude = magnitude * base + digit;
+    }
+    if (hex) {
+        // A hexadecimal text spells the bit pattern, as the platform's reader takes it.
+        Int bits = static_cast<Int>(magnitude);
+        value = negative ? static_cast<Int>(UInt(0) - static_cast<UInt>(bits)) : bits;
+        return true;
+    }
+    const UInt maxPositive = static_cast<UInt>(limit >> 1);
+    if (negative) {
+        if (magnitude > maxPositive + 1)
+            return false;
+        value = static_cast<Int>(UInt(0) - magnitude);
+    } else {
+        if (magnitude > maxPositive)
+            return false;
+        value = static_cast<Int>(magnitude);
+    }
+    return true;
+}
+
+[[noreturn]] void NotAnInteger(StringView text) {
+    throw EConvertError(u"'" + String(text) + u"' is not a valid integer value");
+}
+
+} // namespace
+
+bool TryTextToFloat(StringView text, double& value, const FormatSettings& settings) {
+    std::size_t i = 0, n = text.size();
+    while (i < n && text[i] == u' ')
+        ++i;
+    std::string ascii;
+    ascii.reserve(n + 4);
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ascii.push_back(static_cast<char>(text[i++]));
+    if (i >= n || !(IsDigit(text[i]) || text[i] == settings.DecimalSeparator))
+        return false;
+    ascii.push_back('0');
+    while (i < n && IsDigit(text[i]))
+        ascii.push_back(static_cast<char>(text[i++]));
+    if (i < n && text[i] == settings.DecimalSeparator) {
+        ascii.push_back('.');
+        ++i;
+        while (i < n && IsDigit(text[i]))
+            ascii.push_back(static_cast<char>(text[i++]));
+    }
+    if (i < n && (text[i] == u'E' || text[i] == u'e')) {
+        ++i;
+        std::string exponent = "e";
+        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+            exponent.push_back(static_cast<char>(text[i++]));
+        std::size_t digits = 0;
+        while (i < n && IsDigit(text[i])) {
+            exponent.push_back(static_cast<char>(text[i++]));
+            ++digits;
+        }
+        // An exponent letter without digits counts as exponent 0.
+        if (digits > 0)
+            ascii += exponent;
+    }
+    while (i < n && text[i] == u' ')
+        ++i;
+    if (i != n)
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    double result = strtod_l(ascii.c_str(), &end, CLocale());
+    if (errno == ERANGE && std::isinf(result))
+        return false;
+    value = result;
+    return true;
+}
+
+double StrToFloat(StringView text, const FormatSettings& settings) {
+    double value = 0;
+    if (!TryTextToFloat(text, value, settings))
+        throw EConvertError(u"'" + String(text) + u"' is not a valid floating point value");
+    return value;
+}
+
+bool TryStrToInt(StringView text, std::int32_t& value) {
+    return TryParseInteger<std::int32_t, std::uint32_t>(text, value);
+}
+
+bool TryStrToInt64(StringView text, std::int64_t& value) {
+    return TryParseInteger<std::int64_t, std::uint64_t>(text, value);
+}
+
+std::int32_t StrToInt(StringView text) {
+    std::int32_t value = 0;
+    if (!TryStrToInt(text, value))
+        NotAnInteger(text);
+    return value;
+}
+
+std::int64_t StrToInt64(StringView text) {
+    std::int64_t value = 0;
+    if (!TryStrToInt64(text, value))
+        NotAnInteger(text);
+    return value;
+}
+
+String FormatTwoDecimals(double value, const FormatSettings& settings) {
+    if (std::isnan(value))
+        return u"NAN";
+    if (std::isinf(value))
+        return value < 0 ? u"-INF" : u"INF";
+    // 18 significant digits: d.ddddddddddddddddde+XX
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17e", std::fabs(value));
+    std::string mantissa;
+    const char* p = buffer;
+    for (; *p && *p != 'e'; ++p)
+        if (*p != '.')
+            mantissa.push_back(*p);
+    int exponent = *p == 'e' ? std::atoi(p + 1) : 0;
+    // Digits as integer part and fraction: position of the decimal point in mantissa.
+    int point = exponent + 1;
+    std::string digits = mantissa;
+    if (point <= 0) {
+        digits.insert(0, static_cast<std::size_t>(1 - point), '0');
+        point = 1;
+    }
+    // Keep two decimals; the third decides.
+    std::size_t keep = static_cast<std::size_t>(point) + 2;
+    if (digits.size() < keep + 1)
+        digits.append(keep + 1 - digits.size(), '0');
+    bool roundUp = digits[keep] >= '5';
+    digits.resize(keep);
+    if (roundUp) {
+        std::size_t k = keep;
+        while (k > 0) {
+            --k;
+            if (digits[k] == '9') {
+                digits[k] = '0';
+            } else {
+                ++digits[k];
+                break;
+            }
+            if (k == 0) {
+                digits.insert(digits.begin(), '1');
+                ++point;
+            }
+        }
+    }
+    std::string integer = digits.substr(0, static_cast<std::size_t>(point));
+    std::string fraction = digits.substr(static_cast<std::size_t>(point), 2);
+    std::size_t firstNonZero = integer.find_first_not_of('0');
+    integer = firstNonZero == std::string::npos ? "0" : integer.substr(firstNonZero);
+    bool zero = integer == "0" && fraction == "00";
+    String out;
+    if (value < 0 && !zero)
+        out.push_back(u'-');
+    out += FromAscii(integer);
+    out.push_back(settings.DecimalSeparator);
+    out += FromAscii(fraction);
+    return out;
+}
+
+} // namespace ortavo

@@ -1,0 +1,40 @@
+// Exception root and operating-system errors.
+#include "base/Exception.h"
+
+#include "base/Format.h"
+
+#include <cstring>
+
+namespace ortavo {
+
+Exception::Exception(String message) : FMessage(std::move(message)), FWhat(ToUtf8(FMessage)) {}
+
+Exception::Exception(String message, std::shared_ptr<const Exception> inner)
+    : FMessage(std::move(message)), FWhat(ToUtf8(FMessage)), FInner(std::move(inner)) {}
+
+void Exception::SetMessage(String message) {
+    FMessage = std::move(message);
+    FWhat = ToUtf8(FMessage);
+}
+
+const Exception& Exception::GetBaseException() const noexcept {
+    const Exception* e = this;
+    while (e->FInner)
+        e = e->FInner.get();
+    return *e;
+}
+
+String SystemErrorText(int errorNumber) {
+    char buffer[256];
+    // GNU strerror_r returns the text, which may or may not live in the buffer.
+    const char* text = strerror_r(errorNumber, buffer, sizeof buffer);
+    return FromUtf8(text);
+}
+
+void RaiseOSError(int errorNumber) {
+    throw EOSError(Format(u"System Error.  Code: %d.\r\n%s",
+                          {errorNumber, SystemErrorText(errorNumber)}),
+                   errorNumber);
+}
+
+} // namespace ortavo
