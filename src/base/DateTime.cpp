@@ -9,8 +9,8 @@ namespace ortavo {
 
 namespace {
 
-// Days from 0001-01-01 to 1899-12-30.
-constexpr long kDelta = 693594;
+// Days from 0001-01-01 (day 0) to 1899-12-30.
+constexpr long kDelta = 693593;
 
 long DaysFromCivil(int year, int month, int day) {
     // Days since 0001-01-01 (day 0).

@@ -1,0 +1,55 @@
+// Code pages: Windows-1252 both ways, UTF-8 and UTF-16, and the iconv-backed ones.
+#include "base/Encoding.h"
+#include "base/Exception.h"
+
+#include <gtest/gtest.h>
+
+using namespace ortavo;
+
+TEST(Encoding, Windows1252DecodesEveryByte) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    String text = Encoding::Ansi().Decode(all);
+    ASSERT_EQ(text.size(), 256u);
+    EXPECT_EQ(text[0x41], u'A');
+    EXPECT_EQ(text[0x80], u'€');
+    EXPECT_EQ(text[0x9F], u'Ÿ');
+    EXPECT_EQ(text[0xE7], u'ç');
+    // The five undefined bytes stay the same-numbered control characters.
+    for (int b : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        EXPECT_EQ(text[static_cast<std::size_t>(b)], static_cast<char16_t>(b));
+    EXPECT_EQ(Encoding::Ansi().Encode(text), all);
+}
+
+TEST(Encoding, Windows1252EncodesMissingCharactersAsQuestionMarks) {
+    EXPECT_EQ(Encoding::Ansi().Encode(u"Ação €ł"), "A\xE7\xE3o \x80?");
+}
+
+TEST(Encoding, Utf8AndUtf16RoundTrip) {
+    String text = u"Acréscimo 𝄞 €";
+    EXPECT_EQ(Encoding::Utf8().Decode(Encoding::Utf8().Encode(text)), text);
+    const auto& le = Encoding::ForCodePage(CP_UTF16LE);
+    const auto& be = Encoding::ForCodePage(CP_UTF16BE);
+    EXPECT_EQ(le.Encode(u"E0"), std::string("E\0" "0\0", 4));
+    EXPECT_EQ(be.Encode(u"E0"), std::string("\0E\0" "0", 4));
+    EXPECT_EQ(le.Decode(le.Encode(text)), text);
+    EXPECT_EQ(be.Decode(be.Encode(text)), text);
+}
+
+TEST(Encoding, MalformedUtf8BecomesReplacementCharacters) {
+    EXPECT_EQ(FromUtf8("a\xC3(b\xFF"), u"a\uFFFD(b\uFFFD");
+    EXPECT_EQ(FromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD"); // overlong
+}
+
+TEST(Encoding, DatabaseCodePagesConvert) {
+    EXPECT_EQ(Encoding::ForCodePage(1251).Decode("\xC0\xE1"), u"Аб");
+    EXPECT_EQ(Encoding::ForCodePage(850).Decode("\x87"), u"ç");
+    EXPECT_EQ(Encoding::ForCodePage(932).Decode("\x82\xA0"), u"あ");
+    EXPECT_EQ(Encoding::ForCodePage(932).Encode(u"あ"), "\x82\xA0");
+    EXPECT_EQ(Encoding::ForCodePage(28591).Encode(u"é€"), "\xE9?");
+    EXPECT_EQ(Encoding::ForCodePage(20127).Decode("A\xE9"), u"A\uFFFD");
+    EXPECT_EQ(Encoding::ForCodePage(1250).CodePage(), 1250);
+    EXPECT_THROW(Encoding::ForCodePage(12345), EEncodingError);
+}

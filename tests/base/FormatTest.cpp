@@ -1,0 +1,46 @@
+// Message formatting with the placeholders of the error tables.
+#include "base/Exception.h"
+#include "base/Format.h"
+
+#include <gtest/gtest.h>
+
+using namespace ortavo;
+
+TEST(Format, FillsTextIntegerAndHexadecimalPlaceholders) {
+    EXPECT_EQ(Format(u"DPB Constant (%s) is unknown", {u"user_name "}),
+              u"DPB Constant (user_name ) is unknown");
+    EXPECT_EQ(Format(u"Windows API error. (Windows error %d [$%.8x])", {5, 5}),
+              u"Windows API error. (Windows error 5 [$00000005])");
+    EXPECT_EQ(Format(u"%.8x", {-1}), u"FFFFFFFF");
+    EXPECT_EQ(Format(u"%d%%", {-42}), u"-42%");
+    EXPECT_EQ(Format(u"no placeholders", {u"ignored"}), u"no placeholders");
+    EXPECT_EQ(Format(u"[%5s|%-3d]", {u"ab", 7}), u"[   ab|7  ]");
+}
+
+TEST(Format, RefusesMissingOrMismatchedArguments) {
+    EXPECT_THROW(Format(u"%s and %s", {u"one"}), EConvertError);
+    EXPECT_THROW(Format(u"%d", {u"text"}), EConvertError);
+    EXPECT_THROW(Format(u"%s", {3}), EConvertError);
+    EXPECT_THROW(Format(u"trailing %", {}), EConvertError);
+}
+
+TEST(Exceptions, CarryMessageClassAndInnermostCause) {
+    auto inner = std::make_shared<EConvertError>(u"Invalid date");
+    Exception outer(u"outer", inner);
+    EXPECT_EQ(&outer.GetBaseException(), inner.get());
+    EXPECT_STREQ(outer.GetBaseException().ClassName(), "EConvertError");
+    EXPECT_STREQ(outer.what(), "outer");
+    EFOpenError open(u"Cannot open file \"/tmp/x\". Não");
+    EXPECT_STREQ(open.what(), "Cannot open file \"/tmp/x\". Não");
+    EXPECT_EQ(&open.GetBaseException(), &open);
+}
+
+TEST(Exceptions, OperatingSystemErrorsNameCodeAndText) {
+    try {
+        RaiseOSError(2);
+        FAIL();
+    } catch (const EOSError& e) {
+        EXPECT_EQ(e.ErrorCode(), 2);
+        EXPECT_EQ(e.Message(), u"System Error.  Code: 2.\r\nNo such file or directory");
+    }
+}
