@@ -1,0 +1,59 @@
+// The database parameter block: the table of parameter names and codes, the character sets a
+// connection may name, and the building of the block from "name=value" lines.
+#pragma once
+
+#include "base/Encoding.h"
+#include "base/String.h"
+#include "base/Strings.h"
+
+#include <string>
+
+namespace ortavo {
+
+// How a parameter's value is written after its code byte.
+enum class TDPBParamClass {
+    Unsupported, // known to the client API, refused by this layer
+    Text,        // length byte, then the bytes in the narrow code page
+    Int32,       // 4, then four bytes, least significant first
+    Int8,        // 1, then the least significant byte
+    Int64,       // 8, then eight bytes, least significant first
+    Sweep,       // 1, 2
+    ZeroFlag,    // 1, 0
+    BareCode,    // the code alone
+};
+
+inline constexpr int DatabaseParamCount = 88;
+inline constexpr int isc_dpb_lc_ctype_code = 48;
+
+// The parameter names, indexed by code - 1 (code 1 is "cdd_pathname", 88 "ods_version_major").
+extern const char16_t* const DatabaseParamNames[DatabaseParamCount];
+
+// The code of a parameter name without its "isc_dpb_" prefix, compared without regard to
+// case; 0 when unknown.
+int DatabaseParamCode(StringView name) noexcept;
+TDPBParamClass DatabaseParamClass(int code) noexcept;
+
+// The code page of a character set name compared without regard to case; the narrow system
+// code page for NONE and for names the table does not hold.
+int CharacterSetCodePage(StringView characterSet) noexcept;
+// Whether the character-set table holds the name.
+bool IsKnownCharacterSet(StringView characterSet) noexcept;
+
+struct TDatabaseParamBlock {
+    std::string DPB; // starts with isc_dpb_version1
+    // Set when a line names lc_ctype (the last such line wins).
+    bool NamesCharacterSet = false;
+    String CharacterSet;
+    int CharacterSetCodePage = 0;
+    const Encoding* CharacterSetEncoding = nullptr;
+
+    short Length() const noexcept { return static_cast<short>(DPB.size()); }
+    const char* Data() const noexcept { return DPB.data(); }
+};
+
+// Builds the block from the lines. Raises EIBClientError 114 for an unknown name and 11 for a
+// refused one (with the name as written), EConvertError for an integer value that is not
+// one, and EIBClientError 119 for a text value too long for its length byte.
+TDatabaseParamBlock BuildDPB(const TStrings& params);
+
+} // namespace ortavo
