@@ -1,0 +1,92 @@
+// Loading fiscal files: byte-order marks, ANSI decoding, line breaks, the count rule, the
+// 4096-character cut and open failures.
+#include "TempFolder.h"
+#include "base/Exception.h"
+#include "reconciliation/FiscalFile.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <vector>
+
+using namespace ortavo;
+using ortavo::testing::TempFolder;
+
+namespace {
+
+// The lines a run reads back from the view after loading a file of these bytes.
+std::vector<String> Load(const std::string& bytes) {
+    TempFolder folder;
+    TMemoLines view;
+    LoadFiscalFile(FromUtf8(folder.Write("f.txt", bytes)), view);
+    std::vector<String> lines;
+    for (int i = 0; i < view.Count(); ++i)
+        lines.push_back(view.Get(i));
+    return lines;
+}
+
+} // namespace
+
+TEST(FiscalFile, ByteOrderMarksChooseTheEncodingAndAreSkipped) {
+    EXPECT_EQ(Load("\xEF\xBB\xBF" "E01 Conceição\r\n")[0], u"E01 Conceição");
+    EXPECT_EQ(Load(std::string("\xFF\xFE" "E\0" "0\0" "1\0", 8))[0], u"E01");
+    EXPECT_EQ(Load(std::string("\xFE\xFF\0E\0" "0\0" "1", 8))[0], u"E01");
+    // Without a mark: Windows-1252, the high control range included.
+    EXPECT_EQ(Load("E01 Concei\xE7\xE3o \x80\x81")[0], u"E01 Conceição €\u0081");
+}
+
+TEST(FiscalFile, EveryKindOfBreakEndsOneLine) {
+    for (const char* bytes : {"a\r\nb\r\nc", "a\nb\nc\n", "a\rb\rc\r", "a\r\nb\nc\r"}) {
+        auto lines = Load(bytes);
+        ASSERT_EQ(lines.size(), 3u) << bytes;
+        EXPECT_EQ(lines[1], u"b");
+        EXPECT_EQ(lines[2], u"c");
+    }
+    EXPECT_EQ(Load("").size(), 0u);
+    EXPECT_EQ(Load("\r\n").size(), 1u);
+    EXPECT_EQ(Load("E01\r\n\r\nE14")[1], u"");
+}
+
+TEST(FiscalFile, LongLinesAreReadBackCut) {
+    std::string line(5000, 'x');
+    auto lines = Load("E01\r\n" + line + "\r\nE14");
+    EXPECT_EQ(lines[1].size(), 4096u);
+    EXPECT_EQ(lines[2], u"E14");
+}
+
+TEST(FiscalFile, OpenFailuresNameTheFullPathAndTheReason) {
+    TempFolder folder;
+    auto expect = [](const String& path, const String& message) {
+        TMemoLines lines;
+        try {
+            LoadFiscalFile(path, lines);
+            FAIL() << ToUtf8(path);
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), message);
+        }
+    };
+    String dir = FromUtf8(folder.Path().string());
+    expect(dir + u"/missing.txt", u"Cannot open file \"" + dir + u"/missing.txt\". No such file or directory");
+    expect(dir, u"Cannot open file \"" + dir + u"\". Is a directory");
+
+    // A relative name is reported with the folder it was looked up in.
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+    expect(u"nada.txt", u"Cannot open file \"" + dir + u"/nada.txt\". No such file or directory");
+    ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST(FiscalFile, ExistenceCountsFilesAndLinksToFilesOnly) {
+    TempFolder folder;
+    std::string file = folder.Write("a.txt", "E01");
+    std::string link = (folder.Path() / "link").string();
+    std::string dangling = (folder.Path() / "dangling").string();
+    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
+    ASSERT_EQ(symlink("/nowhere/at/all", dangling.c_str()), 0);
+    EXPECT_TRUE(FiscalFileExists(FromUtf8(file)));
+    EXPECT_TRUE(FiscalFileExists(FromUtf8(link)));
+    EXPECT_FALSE(FiscalFileExists(FromUtf8(dangling)));
+    EXPECT_FALSE(FiscalFileExists(FromUtf8(folder.Path().string())));
+    EXPECT_FALSE(FiscalFileExists(u""));
+}
