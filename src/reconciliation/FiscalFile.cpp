@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,7 +42,15 @@ String FullPath(const String& path) {
     throw EFOpenError(u"Cannot open file \"" + FullPath(path) + u"\". " + SystemErrorText(error));
 }
 
-std::string ReadAll(const String& path) {
+// The file's bytes. The buffer is not zero-filled first: for a file of 100 MB that pass
+// alone costs as much as the reading.
+struct FileBytes {
+    std::unique_ptr<char[]> Data;
+    std::size_t Size = 0;
+    std::string_view View() const { return {Data.get(), Size}; }
+};
+
+FileBytes ReadAll(const String& path) {
     std::string name = ToUtf8(path);
     FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
@@ -50,13 +60,18 @@ std::string ReadAll(const String& path) {
         CannotOpen(path, errno);
     if (S_ISDIR(info.st_mode))
         CannotOpen(path, EISDIR);
-    std::string bytes;
-    bytes.resize(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0));
-    std::size_t done = 0;
+    // The size is a hint: a file that grows while it is read is read to its end.
+    std::size_t capacity = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0) + 1;
+    FileBytes bytes{std::make_unique_for_overwrite<char[]>(capacity), 0};
     for (;;) {
-        if (done == bytes.size())
-            bytes.resize(bytes.size() + 65536);
-        ssize_t n = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (bytes.Size == capacity) {
+            std::size_t larger = capacity * 2;
+            auto grown = std::make_unique_for_overwrite<char[]>(larger);
+            std::memcpy(grown.get(), bytes.Data.get(), bytes.Size);
+            bytes.Data = std::move(grown);
+            capacity = larger;
+        }
+        ssize_t n = ::read(fd.Get(), bytes.Data.get() + bytes.Size, capacity - bytes.Size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -64,9 +79,8 @@ std::string ReadAll(const String& path) {
         }
         if (n == 0)
             break;
-        done += static_cast<std::size_t>(n);
+        bytes.Size += static_cast<std::size_t>(n);
     }
-    bytes.resize(done);
     return bytes;
 }
 
@@ -83,7 +97,7 @@ String DecodeFiscalText(std::string_view bytes) {
 }
 
 String ReadFiscalFileText(const String& path) {
-    return DecodeFiscalText(ReadAll(path));
+    return DecodeFiscalText(ReadAll(path).View());
 }
 
 void LoadFiscalFile(const String& path, TMemoLines& view) {
