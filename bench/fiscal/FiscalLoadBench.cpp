@@ -27,11 +27,12 @@ void Generate(const std::string& path, std::size_t bytes) {
     std::size_t written = 200;
     char line[512];
     for (unsigned n = 1; written < bytes; ++n) {
-        int len = std::snprintf(
-            line, sizeof line,
-            "E14%s FS700 MACH 1        01%06u%06u2024%02u%02u%014u%013uV%013uV%014uN%013uD%-40s%14s\r\n",
-            serial.c_str(), n % 1000000, n % 1000000, n % 12 + 1, n % 28 + 1, n * 7 % 100000,
-            n % 500, n % 300, n * 7 % 100000, 0u, "CONSUMIDOR FINAL", "");
+        int len = std::snprintf(line, sizeof line,
+                                "E14%s FS700 MACH 1        "
+                                "01%06u%06u2024%02u%02u%014u%013uV%013uV%014uN%013uD%-40s%14s\r\n",
+                                serial.c_str(), n % 1000000, n % 1000000, n % 12 + 1, n % 28 + 1,
+                                n * 7 % 100000, n % 500, n % 300, n * 7 % 100000, 0u,
+                                "CONSUMIDOR FINAL", "");
         out.write(line, len);
         written += static_cast<std::size_t>(len);
         for (unsigned item = 0; item < n % 4; ++item) {
@@ -60,7 +61,8 @@ long PeakRssKb() {
 int main(int argc, char** argv) {
     std::size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
     bool generated = argc <= 2;
-    std::string path = generated ? "/tmp/ortavo-bench-" + std::to_string(getpid()) + ".txt" : argv[2];
+    std::string path =
+        generated ? "/tmp/ortavo-bench-" + std::to_string(getpid()) + ".txt" : argv[2];
     if (generated)
         Generate(path, megabytes * 1000 * 1000);
     long rssBefore = PeakRssKb();
@@ -86,7 +88,8 @@ int main(int argc, char** argv) {
         String serial = FieldText(line, FiscalLayout::CouponSerial);
         total += AmountValue(Field(line, FiscalLayout::CouponDiscount)) +
                  AmountValue(Field(line, FiscalLayout::CouponSurcharge));
-        total += ParseDateByFormat(u"dd/mm/yyyy", IssueDateText(Field(line, FiscalLayout::CouponIssueDate)));
+        total += ParseDateByFormat(u"dd/mm/yyyy",
+                                   IssueDateText(Field(line, FiscalLayout::CouponIssueDate)));
         coupons += document.size() == 6 && serial.size() == 20;
     }
     double extract = Seconds(extractStart);
@@ -101,7 +104,8 @@ int main(int argc, char** argv) {
     std::printf("load+decode+split: %.3f s (%.0f MB/s)\n", load, mb / load);
     std::printf("extract every coupon's fields: %.3f s (%.0f coupons/s)\n", extract,
                 static_cast<double>(coupons) / extract);
-    std::printf("lines held: %.1f MB = %.2f x the file\n", static_cast<double>(lines.MemoryUsed()) / 1e6,
+    std::printf("lines held: %.1f MB = %.2f x the file\n",
+                static_cast<double>(lines.MemoryUsed()) / 1e6,
                 static_cast<double>(lines.MemoryUsed()) / static_cast<double>(fileBytes));
     std::printf("peak RSS: %.1f MB (%.2f x the file; %.1f MB before loading)\n",
                 static_cast<double>(PeakRssKb()) / 1e3,

@@ -15,8 +15,13 @@ LocalTime SystemNow() {
     std::tm tm{};
     localtime_r(&seconds, &tm);
     auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms < 0 ? ms + 1000 : ms)};
+    return {tm.tm_year + 1900,
+            tm.tm_mon + 1,
+            tm.tm_mday,
+            tm.tm_hour,
+            tm.tm_min,
+            tm.tm_sec,
+            static_cast<int>(ms < 0 ? ms + 1000 : ms)};
 }
 
 std::function<LocalTime()>& Clock() {

@@ -22,8 +22,7 @@ bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-template <typename Int, typename UInt>
-bool TryParseInteger(StringView text, Int& value) {
+template <typename Int, typename UInt> bool TryParseInteger(StringView text, Int& value) {
     std::size_t i = 0, n = text.size();
     while (i < n && text[i] == u' ')
         ++i;

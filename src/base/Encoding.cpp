@@ -67,7 +67,8 @@ public:
 
 class Utf16Encoding final : public Encoding {
 public:
-    explicit Utf16Encoding(bool bigEndian) : Encoding(bigEndian ? CP_UTF16BE : CP_UTF16LE), FBig(bigEndian) {}
+    explicit Utf16Encoding(bool bigEndian)
+        : Encoding(bigEndian ? CP_UTF16BE : CP_UTF16LE), FBig(bigEndian) {}
 
     String Decode(std::string_view bytes) const override {
         // An odd last byte is not a character.
@@ -172,36 +173,66 @@ private:
 
 const char* IconvName(int codePage) {
     switch (codePage) {
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    case 437: return "CP437";
-    case 850: return "CP850";
-    case 852: return "CP852";
-    case 857: return "CP857";
-    case 860: return "CP860";
-    case 861: return "CP861";
-    case 863: return "CP863";
-    case 865: return "CP865";
-    case 866: return "CP866";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1253: return "CP1253";
-    case 1254: return "CP1254";
-    case 1255: return "CP1255";
-    case 1256: return "CP1256";
-    case 1257: return "CP1257";
-    case 1258: return "CP1258";
-    case 20127: return "ASCII";
-    case 20932: return "EUC-JP";
-    case 20936: return "GB2312";
-    case 28591: return "ISO-8859-1";
-    case 28592: return "ISO-8859-2";
-    case 28605: return "ISO-8859-15";
-    case 51932: return "EUC-JP";
-    case 52936: return "HZ-GB-2312";
-    default: return nullptr;
+    case 932:
+        return "CP932";
+    case 936:
+        return "CP936";
+    case 949:
+        return "CP949";
+    case 950:
+        return "CP950";
+    case 437:
+        return "CP437";
+    case 850:
+        return "CP850";
+    case 852:
+        return "CP852";
+    case 857:
+        return "CP857";
+    case 860:
+        return "CP860";
+    case 861:
+        return "CP861";
+    case 863:
+        return "CP863";
+    case 865:
+        return "CP865";
+    case 866:
+        return "CP866";
+    case 1250:
+        return "CP1250";
+    case 1251:
+        return "CP1251";
+    case 1253:
+        return "CP1253";
+    case 1254:
+        return "CP1254";
+    case 1255:
+        return "CP1255";
+    case 1256:
+        return "CP1256";
+    case 1257:
+        return "CP1257";
+    case 1258:
+        return "CP1258";
+    case 20127:
+        return "ASCII";
+    case 20932:
+        return "EUC-JP";
+    case 20936:
+        return "GB2312";
+    case 28591:
+        return "ISO-8859-1";
+    case 28592:
+        return "ISO-8859-2";
+    case 28605:
+        return "ISO-8859-15";
+    case 51932:
+        return "EUC-JP";
+    case 52936:
+        return "HZ-GB-2312";
+    default:
+        return nullptr;
     }
 }
 
@@ -212,11 +243,16 @@ const Encoding& Encoding::ForCodePage(int codePage) {
     static const Utf8Encoding utf8;
     static const Utf16Encoding utf16le(false), utf16be(true);
     switch (codePage) {
-    case CP_WINDOWS1252: return win1252;
-    case CP_UTF8: return utf8;
-    case CP_UTF16LE: return utf16le;
-    case CP_UTF16BE: return utf16be;
-    default: break;
+    case CP_WINDOWS1252:
+        return win1252;
+    case CP_UTF8:
+        return utf8;
+    case CP_UTF16LE:
+        return utf16le;
+    case CP_UTF16BE:
+        return utf16be;
+    default:
+        break;
     }
     static std::mutex lock;
     static std::map<int, std::unique_ptr<IconvEncoding>> others;

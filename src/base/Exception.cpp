@@ -32,9 +32,9 @@ String SystemErrorText(int errorNumber) {
 }
 
 void RaiseOSError(int errorNumber) {
-    throw EOSError(Format(u"System Error.  Code: %d.\r\n%s",
-                          {errorNumber, SystemErrorText(errorNumber)}),
-                   errorNumber);
+    throw EOSError(
+        Format(u"System Error.  Code: %d.\r\n%s", {errorNumber, SystemErrorText(errorNumber)}),
+        errorNumber);
 }
 
 } // namespace ortavo

@@ -32,11 +32,11 @@ private:
 };
 
 // Declares an exception class below Base with its own class name.
-#define ORTAVO_EXCEPTION_CLASS(Name, Base)                                                     \
-    class Name : public Base {                                                                 \
-    public:                                                                                    \
-        using Base::Base;                                                                      \
-        const char* ClassName() const noexcept override { return #Name; }                      \
+#define ORTAVO_EXCEPTION_CLASS(Name, Base)                                                         \
+    class Name : public Base {                                                                     \
+    public:                                                                                        \
+        using Base::Base;                                                                          \
+        const char* ClassName() const noexcept override { return #Name; }                          \
     }
 
 // Silent: the application shows nothing for it.
@@ -53,7 +53,8 @@ ORTAVO_EXCEPTION_CLASS(EComponentError, Exception);
 // A failure of an operating-system call, with its error number.
 class EOSError : public Exception {
 public:
-    EOSError(String message, int errorCode) : Exception(std::move(message)), FErrorCode(errorCode) {}
+    EOSError(String message, int errorCode)
+        : Exception(std::move(message)), FErrorCode(errorCode) {}
     const char* ClassName() const noexcept override { return "EOSError"; }
     int ErrorCode() const noexcept { return FErrorCode; }
 

@@ -88,7 +88,8 @@ String Format(StringView pattern, std::initializer_list<FormatArg> args) {
                 FormatError(pattern);
             // 32-bit values print as their unsigned 32-bit pattern, as error codes are shown.
             auto v = static_cast<std::uint64_t>(arg.Integer());
-            if (arg.Integer() >= INT32_MIN && arg.Integer() <= static_cast<std::int64_t>(UINT32_MAX))
+            if (arg.Integer() >= INT32_MIN &&
+                arg.Integer() <= static_cast<std::int64_t>(UINT32_MAX))
                 v &= 0xFFFFFFFFu;
             // Hexadecimal digits are upper case whichever letter the pattern uses.
             const char* hex = "0123456789ABCDEF";

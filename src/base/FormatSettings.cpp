@@ -45,8 +45,9 @@ std::optional<char16_t> SeparatorOf(const String& format) {
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] == u'%') {
             ++i;
-            while (i < format.size() && (format[i] == u'E' || format[i] == u'O' ||
-                                         format[i] == u'-' || format[i] == u'_' || format[i] == u'0'))
+            while (i < format.size() &&
+                   (format[i] == u'E' || format[i] == u'O' || format[i] == u'-' ||
+                    format[i] == u'_' || format[i] == u'0'))
                 ++i;
             continue;
         }
@@ -71,10 +72,13 @@ FormatSettings FormatSettings::FromProcessLocale() {
         freelocale(numeric);
     }
     if (locale_t time = OpenLocale(LC_TIME_MASK | LC_CTYPE_MASK, "LC_TIME")) {
-        s.DateSeparator = SeparatorOf(DecodeLocaleText(nl_langinfo_l(D_FMT, time), time)).value_or(u'/');
-        s.TimeSeparator = SeparatorOf(DecodeLocaleText(nl_langinfo_l(T_FMT, time), time)).value_or(0);
+        s.DateSeparator =
+            SeparatorOf(DecodeLocaleText(nl_langinfo_l(D_FMT, time), time)).value_or(u'/');
+        s.TimeSeparator =
+            SeparatorOf(DecodeLocaleText(nl_langinfo_l(T_FMT, time), time)).value_or(0);
         for (int m = 0; m < 12; ++m) {
-            String name = DecodeLocaleText(nl_langinfo_l(static_cast<nl_item>(MON_1 + m), time), time);
+            String name =
+                DecodeLocaleText(nl_langinfo_l(static_cast<nl_item>(MON_1 + m), time), time);
             if (!name.empty())
                 s.LongMonthNames[static_cast<std::size_t>(m)] = name;
         }

@@ -12,9 +12,9 @@ struct FormatSettings {
     char16_t DateSeparator = u'/';
     // 0 when the regional settings have no time separator.
     char16_t TimeSeparator = u':';
-    std::array<String, 12> LongMonthNames{u"January", u"February", u"March",     u"April",
-                                          u"May",     u"June",     u"July",      u"August",
-                                          u"September", u"October", u"November", u"December"};
+    std::array<String, 12> LongMonthNames{u"January",   u"February", u"March",    u"April",
+                                          u"May",       u"June",     u"July",     u"August",
+                                          u"September", u"October",  u"November", u"December"};
 
     // Read from the process locale (LC_NUMERIC for the decimal separator, LC_TIME for the
     // date and time separators and the month names), as set by LC_ALL, LC_* and LANG.

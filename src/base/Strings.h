@@ -60,8 +60,7 @@ private:
 };
 
 // Splits a text into lines by the rule of SetText.
-template <typename Sink>
-void ForEachLine(StringView text, Sink&& sink) {
+template <typename Sink> void ForEachLine(StringView text, Sink&& sink) {
     std::size_t start = 0, i = 0, n = text.size();
     while (i < n) {
         char16_t c = text[i];

@@ -108,10 +108,14 @@ enum class DateOrder { DayMonthYear, MonthDayYear, YearMonthDay };
 DateOrder OrderOf(StringView format) {
     for (char16_t c : format) {
         switch (Upper(c)) {
-        case u'D': return DateOrder::DayMonthYear;
-        case u'M': return DateOrder::MonthDayYear;
-        case u'Y': return DateOrder::YearMonthDay;
-        default: break;
+        case u'D':
+            return DateOrder::DayMonthYear;
+        case u'M':
+            return DateOrder::MonthDayYear;
+        case u'Y':
+            return DateOrder::YearMonthDay;
+        default:
+            break;
         }
     }
     return DateOrder::DayMonthYear;
@@ -133,9 +137,15 @@ std::optional<TDateTime> BySeparators(StringView format, StringView text,
         if (!n3)
             return std::nullopt;
         switch (order) {
-        case DateOrder::DayMonthYear: day = *n1, month = *n2, year = *n3; break;
-        case DateOrder::MonthDayYear: month = *n1, day = *n2, year = *n3; break;
-        default: year = *n1, month = *n2, day = *n3; break;
+        case DateOrder::DayMonthYear:
+            day = *n1, month = *n2, year = *n3;
+            break;
+        case DateOrder::MonthDayYear:
+            month = *n1, day = *n2, year = *n3;
+            break;
+        default:
+            year = *n1, month = *n2, day = *n3;
+            break;
         }
         year = WidenYear(year, currentYear);
     } else {

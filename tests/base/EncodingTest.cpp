@@ -31,8 +31,12 @@ TEST(Encoding, Utf8AndUtf16RoundTrip) {
     EXPECT_EQ(Encoding::Utf8().Decode(Encoding::Utf8().Encode(text)), text);
     const auto& le = Encoding::ForCodePage(CP_UTF16LE);
     const auto& be = Encoding::ForCodePage(CP_UTF16BE);
-    EXPECT_EQ(le.Encode(u"E0"), std::string("E\0" "0\0", 4));
-    EXPECT_EQ(be.Encode(u"E0"), std::string("\0E\0" "0", 4));
+    EXPECT_EQ(le.Encode(u"E0"), std::string("E\0"
+                                            "0\0",
+                                            4));
+    EXPECT_EQ(be.Encode(u"E0"), std::string("\0E\0"
+                                            "0",
+                                            4));
     EXPECT_EQ(le.Decode(le.Encode(text)), text);
     EXPECT_EQ(be.Decode(be.Encode(text)), text);
 }

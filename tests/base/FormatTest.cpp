@@ -1,6 +1,6 @@
 // Message formatting with the placeholders of the error tables.
-#include "base/Exception.h"
 #include "base/Format.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

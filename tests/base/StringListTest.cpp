@@ -1,6 +1,6 @@
 // Line lists: splitting, name=value lines and the change notifications.
-#include "base/Exception.h"
 #include "base/StringList.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

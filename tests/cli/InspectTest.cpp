@@ -48,34 +48,40 @@ const std::string kSerial = "DR0911BR000000123456";
 TEST(Inspect, PrintsTheRecordsARunUses) {
     TempFolder folder;
     std::string file = folder.Write(
-        "mf.txt", Header("12345678000195") + "\r\nE02 ignored\r\n" +
-                      Coupon(kSerial, "001001", "20240315", "0000000000150", "          125") +
-                      "\r\ne14 lower case is no coupon\r\n" +
-                      Coupon("SERIAL WITH BLANKS  ", "000007", "20231231", "-000000000150",
-                             "0000000000000") +
-                      "\r\n");
+        "mf.txt",
+        Header("12345678000195") + "\r\nE02 ignored\r\n" +
+            Coupon(kSerial, "001001", "20240315", "0000000000150", "          125") +
+            "\r\ne14 lower case is no coupon\r\n" +
+            Coupon("SERIAL WITH BLANKS  ", "000007", "20231231", "-000000000150", "0000000000000") +
+            "\r\n");
     Result r = Inspect("inspect '" + file + "'");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "header\t12345678000195\n"
-                     "coupon\t3\t001001\t1.50\t1.25\t" + kSerial + "\t15/03/2024\t2024-03-15\n"
-                     "coupon\t5\t000007\t-1.50\t0.00\tSERIAL WITH BLANKS  \t31/12/2023\t2023-12-31\n");
+    EXPECT_EQ(r.out,
+              "header\t12345678000195\n"
+              "coupon\t3\t001001\t1.50\t1.25\t" +
+                  kSerial +
+                  "\t15/03/2024\t2024-03-15\n"
+                  "coupon\t5\t000007\t-1.50\t0.00\tSERIAL WITH BLANKS  \t31/12/2023\t2023-12-31\n");
 }
 
 TEST(Inspect, ReportsBadLinesAndGoesOn) {
     TempFolder folder;
     std::string file = folder.Write(
-        "mf.txt", "\xEF\xBB\xBF" + Header("1234") + "\n" +
-                      Coupon(kSerial, "000001", "20240230", "0000000000000", "0000000000000") +
-                      "\n" + Coupon(kSerial, "000002", "20240301", "00000000001,5", std::string(13, '0')) + "\n" +
-                      Coupon(kSerial, "000003", "20240301", "0000000000100", std::string(13, '0')).substr(0, 94) +
-                      "\n" + Coupon(kSerial, "000004", "20240301", "0000000000100", std::string(13, '0')));
+        "mf.txt",
+        "\xEF\xBB\xBF" + Header("1234") + "\n" +
+            Coupon(kSerial, "000001", "20240230", "0000000000000", "0000000000000") + "\n" +
+            Coupon(kSerial, "000002", "20240301", "00000000001,5", std::string(13, '0')) + "\n" +
+            Coupon(kSerial, "000003", "20240301", "0000000000100", std::string(13, '0'))
+                .substr(0, 94) +
+            "\n" + Coupon(kSerial, "000004", "20240301", "0000000000100", std::string(13, '0')));
     Result r = Inspect("inspect '" + file + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "header\t1234\n"
                      "error\t2\tInvalid date\n"
                      "error\t3\t'00000000001,5' is not a valid floating point value\n"
                      "error\t4\t'' is not a valid floating point value\n"
-                     "coupon\t5\t000004\t1.00\t0.00\t" + kSerial + "\t01/03/2024\t2024-03-01\n");
+                     "coupon\t5\t000004\t1.00\t0.00\t" +
+                         kSerial + "\t01/03/2024\t2024-03-01\n");
 }
 
 TEST(Inspect, ExitStatusesForFilesThatCannotBeUsed) {

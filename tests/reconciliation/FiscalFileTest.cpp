@@ -1,8 +1,8 @@
 // Loading fiscal files: byte-order marks, ANSI decoding, line breaks, the count rule, the
 // 4096-character cut and open failures.
+#include "reconciliation/FiscalFile.h"
 #include "TempFolder.h"
 #include "base/Exception.h"
-#include "reconciliation/FiscalFile.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,20 @@ std::vector<String> Load(const std::string& bytes) {
 } // namespace
 
 TEST(FiscalFile, ByteOrderMarksChooseTheEncodingAndAreSkipped) {
-    EXPECT_EQ(Load("\xEF\xBB\xBF" "E01 Conceição\r\n")[0], u"E01 Conceição");
-    EXPECT_EQ(Load(std::string("\xFF\xFE" "E\0" "0\0" "1\0", 8))[0], u"E01");
-    EXPECT_EQ(Load(std::string("\xFE\xFF\0E\0" "0\0" "1", 8))[0], u"E01");
+    EXPECT_EQ(Load("\xEF\xBB\xBF"
+                   "E01 Conceição\r\n")[0],
+              u"E01 Conceição");
+    EXPECT_EQ(Load(std::string("\xFF\xFE"
+                               "E\0"
+                               "0\0"
+                               "1\0",
+                               8))[0],
+              u"E01");
+    EXPECT_EQ(Load(std::string("\xFE\xFF\0E\0"
+                               "0\0"
+                               "1",
+                               8))[0],
+              u"E01");
     // Without a mark: Windows-1252, the high control range included.
     EXPECT_EQ(Load("E01 Concei\xE7\xE3o \x80\x81")[0], u"E01 Conceição €\u0081");
 }
@@ -66,7 +77,8 @@ TEST(FiscalFile, OpenFailuresNameTheFullPathAndTheReason) {
         }
     };
     String dir = FromUtf8(folder.Path().string());
-    expect(dir + u"/missing.txt", u"Cannot open file \"" + dir + u"/missing.txt\". No such file or directory");
+    expect(dir + u"/missing.txt",
+           u"Cannot open file \"" + dir + u"/missing.txt\". No such file or directory");
     expect(dir, u"Cannot open file \"" + dir + u"\". Is a directory");
 
     // A relative name is reported with the folder it was looked up in.

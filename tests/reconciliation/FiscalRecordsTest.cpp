@@ -1,6 +1,6 @@
 // Fields of the fiscal file's records: positions, short lines, amounts and date texts.
-#include "base/Exception.h"
 #include "reconciliation/FiscalRecords.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Date texts by format: the positional reading, the reading by separators, the century
 // window and invalid dates.
+#include "reconciliation/ParseDateByFormat.h"
 #include "base/Clock.h"
 #include "base/DateTime.h"
 #include "base/Exception.h"
-#include "reconciliation/ParseDateByFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,9 @@ namespace {
 FormatSettings Regional(char16_t separator = u'/') {
     FormatSettings s;
     s.DateSeparator = separator;
-    s.LongMonthNames = {u"janeiro", u"fevereiro", u"março",    u"abril",   u"maio",     u"junho",
-                        u"julho",   u"agosto",    u"setembro", u"outubro", u"novembro", u"dezembro"};
+    s.LongMonthNames = {u"janeiro",  u"fevereiro", u"março",    u"abril",
+                        u"maio",     u"junho",     u"julho",    u"agosto",
+                        u"setembro", u"outubro",   u"novembro", u"dezembro"};
     return s;
 }
 
@@ -36,8 +37,8 @@ TEST(ParseDateByFormat, ReadsTheRunsDatesByPosition) {
 }
 
 TEST(ParseDateByFormat, RefusesInvalidDates) {
-    for (StringView text : {u"30/02/2024", u"29/02/2023", u"00/03/2024", u"15/13/2024", u"ab/cd/efgh",
-                            u"/03/2024", u"15/03/20245", u"//"}) {
+    for (StringView text : {u"30/02/2024", u"29/02/2023", u"00/03/2024", u"15/13/2024",
+                            u"ab/cd/efgh", u"/03/2024", u"15/03/20245", u"//"}) {
         try {
             Parse(text);
             FAIL() << ToUtf8(text);
