@@ -29,6 +29,9 @@ public:
     virtual void CheckIBLoaded() = 0;
     // The client version, e.g. 6.3 for Firebird 3's client.
     virtual double GetIBClientVersion() = 0;
+    // Whether the loaded library's entry point of that name is bound (false while not loaded
+    // and for calls that raise their stand-by error).
+    virtual bool HasEntryPoint(const char* name) const = 0;
 
 #define ORTAVO_IB_DECLARE_CALL(Result, Name, Params, Args) virtual Result Name Params = 0;
     ORTAVO_IB_CLIENT_CALLS(ORTAVO_IB_DECLARE_CALL)
@@ -51,6 +54,7 @@ public:
     bool TryIBLoad() override;
     void CheckIBLoaded() override;
     double GetIBClientVersion() override;
+    bool HasEntryPoint(const char* name) const override;
 
 #define ORTAVO_IB_OVERRIDE_CALL(Result, Name, Params, Args) Result Name Params override;
     ORTAVO_IB_CLIENT_CALLS(ORTAVO_IB_OVERRIDE_CALL)
@@ -63,8 +67,9 @@ public:
 
 private:
     struct EntryPoints;
-    void ResolveEntryPoints(EntryPoints& entries);
-    [[noreturn]] void RaiseUnbound(int entry);
+    // Returns once the entry point is bound: loads the library when needed, otherwise raises
+    // what the load raises or the entry point's stand-by error.
+    void EnsureBound(int entry);
 
     void* FIBLibrary = nullptr;
     void* FIBXMLLibrary = nullptr;
