@@ -40,18 +40,30 @@ String DecodeLocaleText(const char* text, locale_t loc) {
     return FromUtf8(bytes);
 }
 
-// The first character of a date or time format that is not a conversion.
+// The first character of a date or time format that is not a conversion; the composite
+// conversions stand for their own separators ("%T" is "%H:%M:%S").
 std::optional<char16_t> SeparatorOf(const String& format) {
     for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == u'%') {
+        if (format[i] != u'%')
+            return format[i];
+        ++i;
+        while (i < format.size() && (format[i] == u'E' || format[i] == u'O' || format[i] == u'-' ||
+                                     format[i] == u'_' || format[i] == u'0' || format[i] == u'^'))
             ++i;
-            while (i < format.size() &&
-                   (format[i] == u'E' || format[i] == u'O' || format[i] == u'-' ||
-                    format[i] == u'_' || format[i] == u'0'))
-                ++i;
-            continue;
+        if (i >= format.size())
+            break;
+        switch (format[i]) {
+        case u'T':
+        case u'R':
+        case u'r':
+            return u':';
+        case u'D':
+            return u'/';
+        case u'F':
+            return u'-';
+        default:
+            break;
         }
-        return format[i];
     }
     return std::nullopt;
 }

@@ -17,9 +17,10 @@ struct Result {
     std::string out;
 };
 
-// Runs the program with the C locale (point as decimal separator), stderr folded in.
-Result Inspect(const std::string& args) {
-    std::string command = "LC_ALL=C.UTF-8 '" ORTAVO_CLI "' " + args + " 2>&1";
+// Runs the program in a locale (the C one has the point as decimal separator), stderr
+// folded in.
+Result Inspect(const std::string& args, const std::string& locale = "C.UTF-8") {
+    std::string command = "LC_ALL=" + locale + " '" ORTAVO_CLI "' " + args + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return {-1, {}};
@@ -82,6 +83,17 @@ TEST(Inspect, ReportsBadLinesAndGoesOn) {
                      "error\t4\t'' is not a valid floating point value\n"
                      "coupon\t5\t000004\t1.00\t0.00\t" +
                          kSerial + "\t01/03/2024\t2024-03-01\n");
+}
+
+TEST(Inspect, FollowsTheRegionalDecimalSeparator) {
+    TempFolder folder;
+    std::string file = folder.Write(
+        "mf.txt", Header("1") + "\r\n" +
+                      Coupon(kSerial, "000001", "20240301", "0000000000150", "0000000001999"));
+    Result r = Inspect("inspect '" + file + "'", "pt_BR.UTF-8");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "header\t1\ncoupon\t2\t000001\t1,50\t19,99\t" + kSerial +
+                         "\t01/03/2024\t2024-03-01\n");
 }
 
 TEST(Inspect, ExitStatusesForFilesThatCannotBeUsed) {
