@@ -1,0 +1,487 @@
+// The database connection: parameters, connect and disconnect, the checked call, and the
+// bookkeeping of its transactions and links.
+#include "IBX/IBDatabase.h"
+
+#include "IBX/IB.h"
+#include "IBX/IBConnectionLoss.h"
+#include "IBX/IBDatabaseParams.h"
+#include "IBX/IBIntf.h"
+#include "IBX/IBTimer.h"
+
+#include <algorithm>
+
+namespace ortavo {
+
+namespace {
+
+constexpr char isc_info_db_SQL_dialect_item = 62;
+constexpr short DatabaseInfoReplySize = 512;
+
+template <typename T> int IndexOf(const std::vector<T*>& list, const T* item) {
+    auto it = std::find(list.begin(), list.end(), item);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+template <typename T> T* ItemAt(const std::vector<T*>& list, int index) {
+    if (index < 0 || index >= static_cast<int>(list.size()))
+        throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
+    return list[static_cast<std::size_t>(index)];
+}
+
+} // namespace
+
+TIBDatabase::TIBDatabase(TComponent* owner)
+    : TCustomConnection(owner), FEncoding(&Encoding::Ansi()) {
+    SetLoginPrompt(true);
+    FDBParams.OnChanging = [this](TStrings&) { CheckInactive(); };
+    FDBParams.OnChange = [this](TStrings&) { FDBParamsChanged = true; };
+    // The internal transaction takes this connection as its default database, which also
+    // lists it in FTransactions.
+    FInternalTransaction = new TIBTransaction(this);
+}
+
+TIBDatabase::~TIBDatabase() {
+    try {
+        if (FInternalTransaction->InTransaction())
+            FInternalTransaction->Rollback();
+    } catch (...) {
+        // A destructor must not throw; the connection is closed below either way.
+    }
+    try {
+        SetIdleTimer(0);
+        if (Connected()) {
+            try {
+                Close();
+            } catch (...) {
+                // A failed close while the connection goes is dropped; what is left of the
+                // attachment is given up without asking the server.
+                ForceClose();
+            }
+        }
+    } catch (...) {
+        // Only an event handler can fail here (ForceClose ignores server errors); a
+        // destructor must not pass it on.
+    }
+    try {
+        for (int i = SQLObjectCount() - 1; i >= 0; --i)
+            if (i < SQLObjectCount())
+                FSQLObjects[static_cast<std::size_t>(i)]->NotifyDatabaseFree();
+        UnlinkSQLObjects();
+        RemoveTransactions();
+    } catch (...) {
+        // A link's handler failed; the remaining references are cleared below regardless.
+    }
+    for (TIBBase* link : FSQLObjects)
+        link->SetDatabase(nullptr);
+    FSQLObjects.clear();
+    FTransactions.clear();
+    // Owned components (the internal transaction, the timer) go while this is still a
+    // connection, so that nothing they do reaches a half-destroyed object.
+    FInternalTransaction = nullptr;
+    FTimer = nullptr;
+    DestroyComponents();
+}
+
+void TIBDatabase::SetDatabaseName(const String& value) {
+    if (value == FDBName)
+        return;
+    CheckInactive();
+    FDBName = value;
+    FSchema.reset();
+}
+
+void TIBDatabase::SetDefaultTransaction(TIBTransaction* value) {
+    TIBTransaction* old = FDefaultTransaction;
+    if (old && old != value && FindTransaction(old) >= 0 && old->FDefaultDatabase != this)
+        RemoveTransaction(old);
+    if (value && value != old) {
+        value->AddDatabase(this);
+        AddTransaction(value);
+    }
+    if (FDefaultTransaction && FDefaultTransaction != value)
+        RemoveFreeNotification(FDefaultTransaction);
+    FDefaultTransaction = value;
+    if (value)
+        FreeNotification(value);
+}
+
+void TIBDatabase::SetServerType(const String& value) {
+    if (value.empty()) {
+        FGDSLibrary.reset();
+        FServerType.clear();
+        return;
+    }
+    if (value == FServerType)
+        return;
+    if (Connected())
+        throw Exception(u"ServerType can not be changed on an active connection");
+    const String spelling = LookupServerType(value);
+    std::shared_ptr<IGDSLibrary> library = GetGDSLibrary(spelling);
+    if (!library)
+        RaiseClientError(ibxeInvalidLibraryType, {value});
+    // The previous binding stays until the new one is loaded.
+    library->CheckIBLoaded();
+    FGDSLibrary = std::move(library);
+    FServerType = spelling;
+}
+
+void TIBDatabase::SetSQLDialect(int value) {
+    if (value < 1 || (Connected() && value > FDBSQLDialect))
+        RaiseClientError(ibxeSQLDialectInvalid);
+    FSQLDialect = value;
+}
+
+int TIBDatabase::IdleTimer() const noexcept {
+    return FTimer ? static_cast<int>(FTimer->Interval()) : 0;
+}
+
+void TIBDatabase::SetIdleTimer(int value) {
+    if (value < 0)
+        RaiseClientError(ibxeTimeoutNegative);
+    if (value == 0) {
+        delete FTimer;
+        FTimer = nullptr;
+        return;
+    }
+    if (!FTimer) {
+        FTimer = new TIBTimer(this);
+        FTimer->SetEnabled(false);
+        FTimer->SetOnTimer([this](TIBTimer&) { TimerTick(); });
+    }
+    FTimer->SetInterval(static_cast<unsigned>(value));
+    FTimer->SetEnabled(true);
+}
+
+void TIBDatabase::TimerTick() {
+    if (Connected() && FCanTimeout) {
+        ForceClose();
+        if (OnIdleTimer)
+            OnIdleTimer(*this);
+    } else {
+        FCanTimeout = true;
+    }
+}
+
+void TIBDatabase::SetHandle(isc_db_handle value) {
+    if (value == FHandle)
+        return;
+    CheckInactive();
+    FHandle = value;
+    FHandleIsShared = value != 0;
+}
+
+TIBBase* TIBDatabase::GetSQLObject(int index) const {
+    return ItemAt(FSQLObjects, index);
+}
+
+TIBTransaction* TIBDatabase::GetTransaction(int index) const {
+    return ItemAt(FTransactions, index);
+}
+
+void TIBDatabase::CheckActive() const {
+    if (!Connected())
+        RaiseClientError(ibxeDatabaseClosed);
+}
+
+void TIBDatabase::CheckInactive() const {
+    if (Connected())
+        RaiseClientError(ibxeDatabaseOpen);
+}
+
+void TIBDatabase::CheckDatabaseName() const {
+    if (FDBName.empty())
+        RaiseClientError(ibxeDatabaseNameMissing);
+}
+
+IGDSLibrary* TIBDatabase::GDSLibrary() {
+    if (!FGDSLibrary && !FServerType.empty()) {
+        std::shared_ptr<IGDSLibrary> library = GetGDSLibrary(FServerType);
+        if (!library)
+            RaiseClientError(ibxeInvalidLibraryType, {FServerType});
+        library->CheckIBLoaded();
+        FGDSLibrary = std::move(library);
+    }
+    return FGDSLibrary.get();
+}
+
+IGDSLibrary& TIBDatabase::Library() {
+    if (FServerType.empty())
+        SetServerType(u"IBServer");
+    return *GDSLibrary();
+}
+
+ISC_STATUS TIBDatabase::Call(ISC_STATUS status, bool raiseError) {
+    if (FServerType.empty())
+        SetServerType(u"IBServer");
+    FCanTimeout = false;
+    if (raiseError && status > 0 && ConnectionLost()) {
+        // The message is read before ForceClose makes further client calls.
+        const IBDataBaseError error = ComposeDatabaseErrorMessage(GDSLibrary());
+        ForceClose();
+        if (FTraceFlags & tfError)
+            MonitorHook().SendError(IntToStr(error.SQLCode) + u" " + IntToStr(error.IBErrorCode) +
+                                        u" " + error.Message,
+                                    *this);
+        throw EIBInterBaseError(error.SQLCode, error.IBErrorCode, error.Message);
+    }
+    if (raiseError && status > 0)
+        RaiseDatabaseError(GDSLibrary());
+    return status;
+}
+
+void TIBDatabase::Login() {
+    if (!OnLogin)
+        // No login dialog exists in this layer: without a handler the login is refused.
+        RaiseClientError(ibxeOperationCancelled);
+    TStringList loginParams;
+    loginParams.Assign(FDBParams);
+    OnLogin(*this, loginParams);
+    FDBParams.Assign(loginParams);
+}
+
+void TIBDatabase::PrepareDPB() {
+    if (!FDBParamsChanged)
+        return;
+    TDatabaseParamBlock block;
+    if (LoginPrompt() && !FHiddenPassword.empty()) {
+        TStringList withPassword;
+        withPassword.Assign(FDBParams);
+        withPassword.Add(u"password=" + FHiddenPassword);
+        block = BuildDPB(withPassword);
+    } else {
+        block = BuildDPB(FDBParams);
+    }
+    // Only a block that was built replaces the old one: after a refused parameter the next
+    // connect tries the parameters again instead of using a stale block.
+    FDBParamsChanged = false;
+    FCharacterSet = u"NONE";
+    FCharacterSetCodePage = Encoding::Ansi().CodePage();
+    FEncoding = &Encoding::Ansi();
+    if (block.NamesCharacterSet) {
+        FCharacterSet = block.CharacterSet;
+        FCharacterSetCodePage = block.CharacterSetCodePage;
+        if (block.CharacterSetEncoding)
+            FEncoding = block.CharacterSetEncoding;
+    }
+    FDPB = std::move(block.DPB);
+    FDPBLength = static_cast<std::int16_t>(FDPB.size());
+    ++FDPBBuildCount;
+}
+
+void TIBDatabase::ConnectToServer() {
+    if (FServerType.empty())
+        SetServerType(u"IBServer");
+    CheckInactive();
+    CheckDatabaseName();
+    if (!LoginPrompt() && !FHiddenPassword.empty()) {
+        FHiddenPassword.clear();
+        FDBParamsChanged = true;
+    }
+    if (LoginPrompt())
+        Login();
+    // The schema cache is taken from the registry here once it exists.
+    PrepareDPB();
+
+    IGDSLibrary& library = Library();
+    const std::string name = Encoding::Ansi().Encode(FDBName);
+    const ISC_STATUS status =
+        Call(library.isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
+                                         name.data(), &FHandle, FDPBLength,
+                                         FDPBLength > 0 ? FDPB.data() : nullptr),
+             false);
+    if (status > 0) {
+        FHandle = 0;
+        RaiseDatabaseError(&library);
+    }
+    QueryDialect(library);
+    if (FDBSQLDialect < FSQLDialect) {
+        FSQLDialect = FDBSQLDialect;
+        if (OnDialectDowngradeWarning)
+            OnDialectDowngradeWarning(*this);
+    }
+    if (FTraceFlags & tfConnect)
+        MonitorHook().DBConnect(*this);
+}
+
+void TIBDatabase::QueryDialect(IGDSLibrary& library) {
+    const char item = isc_info_db_SQL_dialect_item;
+    char reply[DatabaseInfoReplySize] = {};
+    // A lost connection closes it before the error is raised.
+    Call(library.isc_database_info(ThreadStatusVector(), &FHandle, 1, &item, DatabaseInfoReplySize,
+                                   reply),
+         true);
+    if (reply[0] != isc_info_db_SQL_dialect_item) {
+        FDBSQLDialect = 1;
+        return;
+    }
+    const auto length = static_cast<short>(library.isc_vax_integer(reply + 1, 2));
+    FDBSQLDialect = static_cast<int>(library.isc_vax_integer(reply + 3, length));
+}
+
+void TIBDatabase::DisconnectFromServer() {
+    if (Connected()) {
+        try {
+            DetachDatabase(false);
+        } catch (...) {
+            ForceClose();
+            throw;
+        }
+    }
+    FDBSQLDialect = 1;
+}
+
+void TIBDatabase::DetachDatabase(bool force) {
+    CheckActive();
+    // A forced detach hides the handle while links and transactions end, so that they see
+    // a closed connection and make no server calls for it.
+    const isc_db_handle handle = FHandle;
+    if (force)
+        FHandle = 0;
+    auto step = [force](auto&& action) {
+        if (!force) {
+            action();
+            return;
+        }
+        try {
+            action();
+        } catch (...) {
+            // A forced close goes on whatever a link or transaction reports.
+        }
+    };
+    for (std::size_t i = 0; i < FSQLObjects.size(); ++i)
+        step([&] { FSQLObjects[i]->NotifyBeforeDatabaseDisconnect(); });
+    for (std::size_t i = 0; i < FTransactions.size(); ++i)
+        step([&] { FTransactions[i]->FinishWithDefaultAction(); });
+    if (force)
+        FHandle = handle;
+    if (!FHandleIsShared && FHandle != 0) {
+        const ISC_STATUS status =
+            Call(Library().isc_detach_database(ThreadStatusVector(), &FHandle), false);
+        if (status > 0 && !force)
+            RaiseDatabaseError(GDSLibrary());
+    }
+    FHandle = 0;
+    FHandleIsShared = false;
+    if (FTraceFlags & tfConnect)
+        MonitorHook().DBDisconnect(*this);
+    for (std::size_t i = 0; i < FSQLObjects.size(); ++i)
+        FSQLObjects[i]->NotifyAfterDatabaseDisconnect();
+}
+
+void TIBDatabase::ForceClose() {
+    if (!Connected())
+        return;
+    FireEvent(BeforeDisconnect);
+    NotifyClients(false);
+    DetachDatabase(true);
+    FireEvent(AfterDisconnect);
+}
+
+void TIBDatabase::AddTransaction(TIBTransaction* transaction) {
+    if (transaction && FindTransaction(transaction) < 0)
+        FTransactions.push_back(transaction);
+}
+
+void TIBDatabase::RemoveTransaction(TIBTransaction* transaction) {
+    if (!transaction)
+        return;
+    const int index = FindTransaction(transaction);
+    if (index >= 0)
+        FTransactions.erase(FTransactions.begin() + index);
+    if (transaction->FindDatabase(this) >= 0)
+        transaction->RemoveDatabase(this);
+    if (transaction == FDefaultTransaction) {
+        RemoveFreeNotification(FDefaultTransaction);
+        FDefaultTransaction = nullptr;
+    }
+}
+
+void TIBDatabase::RemoveTransactions() {
+    for (int i = TransactionCount() - 1; i >= 0; --i)
+        if (i < TransactionCount())
+            RemoveTransaction(FTransactions[static_cast<std::size_t>(i)]);
+}
+
+int TIBDatabase::FindTransaction(TIBTransaction* transaction) const {
+    return IndexOf(FTransactions, transaction);
+}
+
+TIBTransaction* TIBDatabase::FindDefaultTransaction() const {
+    if (FDefaultTransaction)
+        return FDefaultTransaction;
+    for (TIBTransaction* transaction : FTransactions)
+        if (transaction != FInternalTransaction && transaction->FDefaultDatabase == this)
+            return transaction;
+    return nullptr;
+}
+
+int TIBDatabase::LinkSQLObject(TIBBase* link) {
+    if (dynamic_cast<IConnectionDataSet*>(link->Owner()))
+        AddClient(link->Owner(), nullptr);
+    const int index = IndexOf(FSQLObjects, link);
+    if (index >= 0)
+        return index;
+    FSQLObjects.push_back(link);
+    return SQLObjectCount() - 1;
+}
+
+void TIBDatabase::UnlinkSQLObject(TIBBase* link) {
+    const int index = link ? IndexOf(FSQLObjects, link) : -1;
+    if (index < 0)
+        return;
+    FSQLObjects.erase(FSQLObjects.begin() + index);
+    if (link->Database() == this)
+        link->SetDatabase(nullptr);
+    if (dynamic_cast<IConnectionDataSet*>(link->Owner()))
+        RemoveClient(link->Owner());
+}
+
+void TIBDatabase::UnlinkSQLObjects() {
+    for (int i = SQLObjectCount() - 1; i >= 0; --i)
+        if (i < SQLObjectCount())
+            UnlinkSQLObject(FSQLObjects[static_cast<std::size_t>(i)]);
+}
+
+bool TIBDatabase::Has_COMPUTED_BLR(const String&, const String&) const {
+    return false;
+}
+
+bool TIBDatabase::Has_DEFAULT_VALUE(const String&, const String&) const {
+    return false;
+}
+
+bool TIBDatabase::In_Key(const String&, const String&) const {
+    return false;
+}
+
+void TIBDatabase::FlushSchema() {}
+
+void TIBDatabase::Loaded() {
+    TCustomConnection::Loaded();
+    if (FServerType.empty())
+        SetServerType(u"IBServer");
+    if (!FAllowStreamedConnected) {
+        FStreamedConnected = false;
+        for (TIBTransaction* transaction : FTransactions)
+            transaction->FStreamedActive = false;
+        return;
+    }
+    if (FStreamedConnected) {
+        FStreamedConnected = false;
+        Open();
+        for (TIBTransaction* transaction : FTransactions)
+            if (transaction->FStreamedActive && !transaction->InTransaction()) {
+                transaction->FStreamedActive = false;
+                transaction->StartTransaction();
+            }
+    }
+}
+
+void TIBDatabase::Notification(TComponent* component, TOperation operation) {
+    TCustomConnection::Notification(component, operation);
+    if (operation == TOperation::opRemove && FDefaultTransaction &&
+        component == static_cast<TComponent*>(FDefaultTransaction))
+        RemoveTransaction(FDefaultTransaction);
+}
+
+} // namespace ortavo

@@ -1,0 +1,69 @@
+// Building the transaction parameter block from name=value lines.
+#include "IBX/IBTransactionParams.h"
+
+#include "IBX/IB.h"
+#include "base/Encoding.h"
+
+namespace ortavo {
+
+const std::array<const char16_t*, TransactionParamCount> TransactionParamNames = {
+    u"consistency", u"concurrency",    u"shared",           u"protected",
+    u"exclusive",   u"wait",           u"nowait",           u"read",
+    u"write",       u"lock_read",      u"lock_write",       u"verb_time",
+    u"commit_time", u"ignore_limbo",   u"read_committed",   u"autocommit",
+    u"rec_version", u"no_rec_version", u"restart_requests", u"no_auto_undo",
+    u"no_savepoint"};
+
+namespace {
+
+constexpr char TpbVersion3 = 3;
+constexpr int TpbLockRead = 10;
+constexpr int TpbLockWrite = 11;
+constexpr int TpbVerbTime = 12;
+constexpr int TpbCommitTime = 13;
+constexpr int TpbAutocommit = 16;
+
+} // namespace
+
+int TransactionParamCode(StringView name) {
+    for (int i = 0; i < TransactionParamCount; ++i)
+        if (SameText(name, TransactionParamNames[static_cast<std::size_t>(i)]))
+            return i + 1;
+    return 0;
+}
+
+std::string BuildTPB(const TStrings& params) {
+    std::string tpb;
+    if (params.Count() == 0)
+        return tpb;
+    tpb.push_back(TpbVersion3);
+    for (int i = 0; i < params.Count(); ++i) {
+        const String line = params.Get(i);
+        if (Trim(line).empty())
+            continue;
+        const auto equals = line.find(u'=');
+        const String namePart = equals == String::npos ? line : line.substr(0, equals);
+        const String value = equals == String::npos ? String() : line.substr(equals + 1);
+        String name = LowerCase(namePart);
+        if (name.starts_with(u"isc_tpb_"))
+            name.erase(0, 8);
+        const int code = TransactionParamCode(name);
+        if (code == 0)
+            RaiseClientError(ibxeTPBConstantUnknownEx, {namePart});
+        if (code == TpbVerbTime || code == TpbCommitTime || code == TpbAutocommit)
+            RaiseClientError(ibxeTPBConstantNotSupported, {namePart});
+        tpb.push_back(static_cast<char>(code));
+        if (code == TpbLockRead || code == TpbLockWrite) {
+            const std::string table = Encoding::Ansi().Encode(value);
+            // The length travels in one byte: a longer name would spill into the following
+            // items, so it is refused rather than cut.
+            if (table.size() > 255)
+                RaiseClientError(ibxeStringTooLarge, {static_cast<int>(table.size()), 255});
+            tpb.push_back(static_cast<char>(table.size()));
+            tpb += table;
+        }
+    }
+    return tpb;
+}
+
+} // namespace ortavo
