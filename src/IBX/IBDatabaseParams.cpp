@@ -216,11 +216,11 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
         if (Trim(line).empty())
             continue;
         std::size_t equals = line.find(u'=');
-        String written = equals == String::npos ? line : line.substr(0, equals);
+        // Without "=" the line has no name part: it is all name, with an empty value.
+        String written = equals == String::npos ? String() : line.substr(0, equals);
         String name;
         String value;
         if (Trim(written).empty()) {
-            // A bare name, or a line without a name before "=".
             written = line;
             name = LowerCase(line);
         } else {

@@ -1,0 +1,150 @@
+// The database parameter block built from parameter lines, byte for byte, its failures, the
+// character-set choice, and a block the real engine accepts.
+#include "IBX/IB.h"
+#include "IBX/IBDatabaseParams.h"
+#include "base/StringList.h"
+#include "fixtures/RawClient.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace ortavo {
+namespace {
+
+std::vector<int> Bytes(std::initializer_list<String> lines) {
+    TStringList params;
+    for (const String& line : lines)
+        params.Add(line);
+    TDatabaseParamBlock block = BuildDPB(params);
+    EXPECT_EQ(block.Length(), static_cast<short>(block.DPB.size()));
+    std::vector<int> bytes;
+    for (char c : block.DPB)
+        bytes.push_back(static_cast<unsigned char>(c));
+    return bytes;
+}
+
+template <typename Error> String FailureOf(std::initializer_list<String> lines, int sqlCode = -1) {
+    TStringList params;
+    for (const String& line : lines)
+        params.Add(line);
+    try {
+        BuildDPB(params);
+    } catch (const Error& e) {
+        if constexpr (std::is_base_of_v<EIBError, Error>) {
+            EXPECT_EQ(e.SQLCode(), sqlCode);
+        }
+        return e.Message();
+    }
+    ADD_FAILURE() << "BuildDPB did not fail";
+    return {};
+}
+
+TEST(DatabaseParams, NamesBlankLinesAndPrefixes) {
+    EXPECT_EQ(Bytes({u"", u"user_name", u"ISC_DPB_USER_NAME=x"}),
+              (std::vector<int>{1, 28, 0, 28, 1, 'x'}));
+    EXPECT_EQ(Bytes({u"   ", u"Password=a=b"}), (std::vector<int>{1, 29, 3, 'a', '=', 'b'}));
+    EXPECT_EQ(Bytes({}), (std::vector<int>{1}));
+    // Values are not trimmed.
+    EXPECT_EQ(Bytes({u"user_name= x "}), (std::vector<int>{1, 28, 3, ' ', 'x', ' '}));
+}
+
+TEST(DatabaseParams, ValueClasses) {
+    EXPECT_EQ(Bytes({u"page_size=4096"}), (std::vector<int>{1, 4, 4, 0, 16, 0, 0}));
+    EXPECT_EQ(Bytes({u"num_buffers=-1"}), (std::vector<int>{1, 5, 4, 255, 255, 255, 255}));
+    EXPECT_EQ(Bytes({u"force_write=257"}), (std::vector<int>{1, 24, 1, 1}));
+    EXPECT_EQ(Bytes({u"transaction=4294967297"}),
+              (std::vector<int>{1, 87, 8, 1, 0, 0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(Bytes({u"sweep=anything"}), (std::vector<int>{1, 10, 1, 2}));
+    EXPECT_EQ(Bytes({u"sweep"}), (std::vector<int>{1, 10, 1, 2}));
+    EXPECT_EQ(Bytes({u"activate_shadow=9"}), (std::vector<int>{1, 21, 1, 0}));
+    EXPECT_EQ(Bytes({u"set_db_readonly"}), (std::vector<int>{1, 64}));
+    EXPECT_EQ(Bytes({u"license=k"}), (std::vector<int>{1, 18, 1, 'k'}));
+    // Text in the narrow code page: "ç" is one byte.
+    EXPECT_EQ(Bytes({u"password=\u00e7"}), (std::vector<int>{1, 29, 1, 0xE7}));
+}
+
+TEST(DatabaseParams, TheSystemsTwoLines) {
+    auto bytes = Bytes({u"user_name=VORAS", u"password=##480317"});
+    EXPECT_EQ(bytes.size(), 1u + (2 + 5) + (2 + 8));
+    EXPECT_EQ(bytes, (std::vector<int>{1, 28, 5, 'V', 'O', 'R', 'A', 'S', 29, 8, '#', '#', '4', '8',
+                                       '0', '3', '1', '7'}));
+}
+
+TEST(DatabaseParams, RefusedLines) {
+    EXPECT_EQ(FailureOf<EIBClientError>({u"user_name =x"}, 114),
+              u"DPB Constant (user_name ) is unknown");
+    EXPECT_EQ(FailureOf<EIBClientError>({u"user_name=a", u"Colour=red"}, 114),
+              u"DPB Constant (Colour) is unknown");
+    EXPECT_EQ(FailureOf<EIBClientError>({u"Bogus"}, 114), u"DPB Constant (Bogus) is unknown");
+    EXPECT_EQ(FailureOf<EIBClientError>({u"Debug=1"}, 11),
+              u"DPB Constant (isc_dpb_Debug) is unsupported");
+    EXPECT_EQ(FailureOf<EIBClientError>({u"sql_role_name=r", u"shutdown=1"}, 11),
+              u"DPB Constant (isc_dpb_shutdown) is unsupported");
+    EXPECT_EQ(FailureOf<EConvertError>({u"page_size=4k"}), u"'4k' is not a valid integer value");
+    EXPECT_EQ(FailureOf<EConvertError>({u"page_size"}), u"'' is not a valid integer value");
+}
+
+TEST(DatabaseParams, TextLongerThanItsLengthByteIsRefused) {
+    String fits(255, u'p');
+    EXPECT_EQ(Bytes({u"password=" + fits}).size(), 1u + 2 + 255);
+    EXPECT_EQ(FailureOf<EIBClientError>({u"Password=" + fits + u"p"}, 119),
+              u"DPB Constant (Password) value is 256 bytes long; at most 255 fit");
+}
+
+TEST(DatabaseParams, LcCtypeChoosesTheCharacterSet) {
+    TStringList params;
+    params.Add(u"user_name=a");
+    TDatabaseParamBlock plain = BuildDPB(params);
+    EXPECT_FALSE(plain.NamesCharacterSet);
+
+    params.Add(u"lc_ctype=win1251");
+    TDatabaseParamBlock block = BuildDPB(params);
+    EXPECT_TRUE(block.NamesCharacterSet);
+    EXPECT_EQ(block.CharacterSet, u"win1251");
+    EXPECT_EQ(block.CharacterSetCodePage, 1251);
+    ASSERT_NE(block.CharacterSetEncoding, nullptr);
+    EXPECT_EQ(block.CharacterSetEncoding->CodePage(), 1251);
+    EXPECT_EQ(block.DPB.substr(block.DPB.size() - 9), std::string("\x30\x07win1251"));
+
+    EXPECT_EQ(CharacterSetCodePage(u"UTF8"), 65001);
+    EXPECT_EQ(CharacterSetCodePage(u"unicode_fss"), 65001);
+    EXPECT_EQ(CharacterSetCodePage(u"KSC_5601"), 949);
+    EXPECT_EQ(CharacterSetCodePage(u"NONE"), 1252);
+    EXPECT_EQ(CharacterSetCodePage(u"KOI8R"), 1252);
+    EXPECT_FALSE(IsKnownCharacterSet(u"KOI8R"));
+}
+
+TEST(DatabaseParams, NameTable) {
+    EXPECT_EQ(DatabaseParamCount, 88);
+    EXPECT_EQ(DatabaseParamCode(u"CDD_PATHNAME"), 1);
+    EXPECT_EQ(DatabaseParamCode(u"user_name"), isc_dpb_user_name);
+    EXPECT_EQ(DatabaseParamCode(u"lc_ctype"), isc_dpb_lc_ctype);
+    EXPECT_EQ(DatabaseParamCode(u"sql_role_name"), isc_dpb_sql_role_name);
+    EXPECT_EQ(DatabaseParamCode(u"set_db_readonly"), isc_dpb_set_db_readonly);
+    EXPECT_EQ(DatabaseParamCode(u"ods_version_major"), 88);
+    EXPECT_EQ(DatabaseParamCode(u"isc_dpb_user_name"), 0);
+    EXPECT_EQ(DatabaseParamClass(isc_dpb_sql_dialect), TDPBParamClass::Int32);
+}
+
+TEST(DatabaseParams, TheEngineAcceptsTheBlock) {
+    testing::TempFolder folder;
+    std::string path = folder.File("dpb.fdb");
+    ASSERT_TRUE(testing::CreateDatabase(path));
+    TStringList params;
+    params.Add(u"user_name=SYSDBA");
+    params.Add(u"password=" + FromUtf8(testing::SysdbaPassword()));
+    params.Add(u"lc_ctype=WIN1252");
+    params.Add(u"num_buffers=100");
+    TDatabaseParamBlock block = BuildDPB(params);
+    IGDSLibrary& client = testing::Client();
+    isc_db_handle db = 0;
+    ASSERT_EQ(client.isc_attach_database(ThreadStatusVector(), static_cast<short>(path.size()),
+                                         path.c_str(), &db, block.Length(), block.Data()),
+              0)
+        << ToUtf8(ComposeDatabaseErrorMessage().Message);
+    EXPECT_EQ(client.isc_detach_database(ThreadStatusVector(), &db), 0);
+}
+
+} // namespace
+} // namespace ortavo
