@@ -148,8 +148,15 @@ void TIBDatabase::SetIdleTimer(int value) {
         FTimer->SetEnabled(false);
         FTimer->SetOnTimer([this](TIBTimer&) { TimerTick(); });
     }
-    FTimer->SetInterval(static_cast<unsigned>(value));
-    FTimer->SetEnabled(true);
+    try {
+        FTimer->SetInterval(static_cast<unsigned>(value));
+        FTimer->SetEnabled(true);
+    } catch (...) {
+        // Without a platform timer there is no idle timer at all.
+        delete FTimer;
+        FTimer = nullptr;
+        throw;
+    }
 }
 
 void TIBDatabase::TimerTick() {
