@@ -194,6 +194,7 @@ void AppendInteger(std::string& dpb, std::uint64_t value, int bytes) {
 }
 
 constexpr std::size_t MaxTextValueBytes = 255;
+constexpr std::size_t MaxBlockBytes = 32767;
 
 } // namespace
 
@@ -284,6 +285,12 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
             block.CharacterSetEncoding = &Encoding::ForCodePage(block.CharacterSetCodePage);
         }
     }
+    // The attach call takes the length as a 16-bit number; a longer block would be cut.
+    if (dpb.size() > MaxBlockBytes)
+        throw EIBClientError(ibxeStringTooLarge,
+                             Format(u"The database parameter block is %d bytes long; at most "
+                                    u"%d fit",
+                                    {dpb.size(), MaxBlockBytes}));
     return block;
 }
 

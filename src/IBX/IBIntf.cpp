@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -290,13 +291,18 @@ void TIBServerLibrary::LoadIBLibrary() {
                 entries->StandBy[entry] = TStandBy::IB70;
         }
 
-        for (EntryIndex entry : Version70Entries)
-            version >= Version70 ? require(entry) : void(entries->StandBy[entry] = TStandBy::IB70);
-        for (EntryIndex entry : Version71Entries)
-            version >= Version71 ? require(entry) : void(entries->StandBy[entry] = TStandBy::IB71);
-        for (EntryIndex entry : Version2007Entries)
-            version >= Version80 ? require(entry)
-                                 : void(entries->StandBy[entry] = TStandBy::IB2007);
+        // Functions of later versions: required from their version on, stand-bys below it.
+        auto byVersion = [&](std::span<const EntryIndex> list, long long since, TStandBy standBy) {
+            for (EntryIndex entry : list) {
+                if (version >= since)
+                    require(entry);
+                else
+                    entries->StandBy[entry] = standBy;
+            }
+        };
+        byVersion(Version70Entries, Version70, TStandBy::IB70);
+        byVersion(Version71Entries, Version71, TStandBy::IB71);
+        byVersion(Version2007Entries, Version80, TStandBy::IB2007);
 
         // Composes messages with the size of the buffer known; older clients lack it.
         if (!bind(e_fb_interpret))

@@ -90,6 +90,18 @@ TEST(DatabaseParams, TextLongerThanItsLengthByteIsRefused) {
     EXPECT_EQ(Bytes({u"password=" + fits}).size(), 1u + 2 + 255);
     EXPECT_EQ(FailureOf<EIBClientError>({u"Password=" + fits + u"p"}, 119),
               u"DPB Constant (Password) value is 256 bytes long; at most 255 fit");
+
+    // The whole block's length must fit the attach call's 16-bit length.
+    TStringList many;
+    for (int i = 0; i < 128; ++i)
+        many.Add(u"password=" + fits);
+    try {
+        BuildDPB(many);
+        ADD_FAILURE() << "a block of 32897 bytes was built";
+    } catch (const EIBClientError& e) {
+        EXPECT_EQ(e.Message(),
+                  u"The database parameter block is 32897 bytes long; at most 32767 fit");
+    }
 }
 
 TEST(DatabaseParams, LcCtypeChoosesTheCharacterSet) {

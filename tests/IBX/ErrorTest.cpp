@@ -144,6 +144,27 @@ TEST(DatabaseError, ComposedFromAWrittenVector) {
     }
 }
 
+// The real client seen as one that lacks fb_interpret.
+class LegacyInterpretClient : public TIBServerLibrary {
+public:
+    bool HasEntryPoint(const char* name) const override {
+        return std::string(name) != "fb_interpret" && TIBServerLibrary::HasEntryPoint(name);
+    }
+};
+
+TEST(DatabaseError, OlderClientsComposeThroughIscInterprete) {
+    LegacyInterpretClient legacy;
+    legacy.CheckIBLoaded();
+    static const char file[] = "/nowhere/y.fdb";
+    Fill({isc_arg_gds, isc_io_error, isc_arg_string, reinterpret_cast<ISC_STATUS>("open"),
+          isc_arg_string, reinterpret_cast<ISC_STATUS>(file), isc_arg_gds, isc_io_open_err,
+          isc_arg_end});
+    IBDataBaseError error = ComposeDatabaseErrorMessage(&legacy);
+    EXPECT_EQ(error.IBErrorCode, isc_io_error);
+    EXPECT_EQ(error.Message, u"I/O error during \"open\" operation for file \"/nowhere/y.fdb\"\r\n"
+                             u"Error while trying to open file");
+}
+
 TEST(StatusVector, FindsCodesAfterGdsAndNumberTagsOnly) {
     const ISC_STATUS lost = isc_lost_db_connection_code;
     Fill({isc_arg_gds, isc_net_read_err_code, isc_arg_end});
