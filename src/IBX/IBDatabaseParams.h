@@ -53,7 +53,8 @@ struct TDatabaseParamBlock {
 
 // Builds the block from the lines. Raises EIBClientError 114 for an unknown name and 11 for a
 // refused one (with the name as written), EConvertError for an integer value that is not
-// one, and EIBClientError 119 for a text value too long for its length byte.
+// one, and EIBClientError 119 (naming the parameter) for a text value too long for its length
+// byte or a block too long for the attach call's 16-bit length.
 TDatabaseParamBlock BuildDPB(const TStrings& params);
 
 } // namespace ortavo
