@@ -55,5 +55,6 @@ TEST(Encoding, DatabaseCodePagesConvert) {
     EXPECT_EQ(Encoding::ForCodePage(28591).Encode(u"é€"), "\xE9?");
     EXPECT_EQ(Encoding::ForCodePage(20127).Decode("A\xE9"), u"A\uFFFD");
     EXPECT_EQ(Encoding::ForCodePage(1250).CodePage(), 1250);
+    EXPECT_EQ(Encoding::ForCodePage(52936).Decode("\xD6\xD0"), u"中");
     EXPECT_THROW(Encoding::ForCodePage(12345), EEncodingError);
 }
