@@ -230,7 +230,9 @@ const char* IconvName(int codePage) {
     case 51932:
         return "EUC-JP";
     case 52936:
-        return "HZ-GB-2312";
+        // glibc has no HZ converter; what a GB_2312 database sends is EUC-CN, which is
+        // the GB2312 converter.
+        return "GB2312";
     default:
         return nullptr;
     }
