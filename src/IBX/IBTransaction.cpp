@@ -556,10 +556,14 @@ void TIBTransaction::RollbackSavepoint(const String& name) {
 
 void TIBTransaction::Loaded() {
     TComponent::Loaded();
-    if (FStreamedActive && !InTransaction()) {
-        FStreamedActive = false;
-        StartTransaction();
-    }
+    if (!FStreamedActive || InTransaction())
+        return;
+    // A database still being read opens later and starts the transaction then.
+    for (TIBDatabase* database : FDatabases)
+        if (database->Loading())
+            return;
+    FStreamedActive = false;
+    StartTransaction();
 }
 
 void TIBTransaction::Notification(TComponent* component, TOperation operation) {

@@ -165,6 +165,30 @@ TEST(ConnectionStateTest, NameAndParamsAreRefusedWhileConnected) {
     EXPECT_EQ(base.DatabaseName(), db.MissingName());
 }
 
+TEST(ConnectionLayoutTest, StreamedConnectionOpensAfterLoadingUnlessRefused) {
+    TTestDatabase db(TAccess::Embedded);
+    for (bool allow : {true, false}) {
+        TIBDatabase base;
+        TIBTransaction tr;
+        base.BeginLoading();
+        tr.BeginLoading();
+        base.SetDatabaseName(db.Name());
+        base.Params().SetText(u"user_name=SYSDBA");
+        base.SetLoginPrompt(false);
+        base.SetAllowStreamedConnected(allow);
+        base.SetConnected(true);
+        tr.SetActive(true);
+        base.SetDefaultTransaction(&tr);
+        EXPECT_FALSE(base.Connected());
+        tr.Loaded(); // its database is still being read
+        EXPECT_FALSE(tr.InTransaction());
+        base.Loaded();
+        EXPECT_EQ(base.ServerType(), u"IBServer");
+        EXPECT_EQ(base.Connected(), allow);
+        EXPECT_EQ(tr.InTransaction(), allow);
+    }
+}
+
 TEST(ConnectionStateTest, OperationsNeedTheirPreconditions) {
     TIBDatabase base;
     base.SetLoginPrompt(false);
