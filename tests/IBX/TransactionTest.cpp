@@ -346,6 +346,24 @@ TEST_P(TransactionDestructionTest, WorkIsCommittedWhicheverGoesFirst) {
     EXPECT_EQ(db.QueryInt("SELECT COUNT(*) FROM T1"), 2);
 }
 
+TEST(TransactionDestructionOwnerTest, WindowLikeOwnerCommitsWhenItFreesItsComponents) {
+    TTestDatabase db(TAccess::Server);
+    db.Execute("CREATE TABLE T1 (ID INTEGER)");
+    auto window = std::make_unique<TComponent>();
+    auto* base = new TIBDatabase(window.get());
+    auto* tr = new TIBTransaction(window.get());
+    db.Configure(*base);
+    tr->SetDefaultAction(TIBTransactionAction::TACommitRetaining);
+    base->SetDefaultTransaction(tr);
+    EXPECT_EQ(tr->DefaultDatabase(), nullptr);
+    EXPECT_EQ(tr->DatabaseCount(), 1);
+    base->Open();
+    tr->StartTransaction();
+    ExecuteIn(*base, *tr, "INSERT INTO T1 VALUES (1)");
+    window.reset(); // frees tr, then base
+    EXPECT_EQ(db.QueryInt("SELECT COUNT(*) FROM T1"), 1);
+}
+
 TEST(TransactionIdleTimerTest, EndsWithTheDefaultActionAfterTwoIdleTicks) {
     TTestDatabase db(TAccess::Embedded);
     TManualTimers timers;
