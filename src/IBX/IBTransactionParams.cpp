@@ -4,6 +4,8 @@
 #include "IBX/IB.h"
 #include "base/Encoding.h"
 
+#include <cstdint>
+
 namespace ortavo {
 
 const std::array<const char16_t*, TransactionParamCount> TransactionParamNames = {
@@ -63,6 +65,9 @@ std::string BuildTPB(const TStrings& params) {
             tpb += table;
         }
     }
+    // The block's length is kept in 16 bits.
+    if (tpb.size() > static_cast<std::size_t>(INT16_MAX))
+        RaiseClientError(ibxeStringTooLarge, {static_cast<int>(tpb.size()), INT16_MAX});
     return tpb;
 }
 

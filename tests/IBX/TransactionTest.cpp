@@ -46,6 +46,12 @@ TEST(TransactionParamsTest, UnknownUnsupportedAndOverlongNamesAreRefused) {
     ExpectClientError([] { TPBOf(u"lock_read=" + String(256, u'T')); }, 119,
                       u"Trying to store a string of length 256 into a field that can only "
                       u"contain 255");
+    TStringList many;
+    for (int i = 0; i < 40000; ++i)
+        many.Add(u"wait");
+    ExpectClientError([&] { BuildTPB(many); }, 119,
+                      u"Trying to store a string of length 40001 into a field that can only "
+                      u"contain 32767");
 }
 
 // A connection and a transaction on a fresh database with one table T1 of integers.
