@@ -132,31 +132,11 @@ void TIBDatabase::SetSQLDialect(int value) {
 }
 
 int TIBDatabase::IdleTimer() const noexcept {
-    return FTimer ? static_cast<int>(FTimer->Interval()) : 0;
+    return IdleTimerInterval(FTimer);
 }
 
 void TIBDatabase::SetIdleTimer(int value) {
-    if (value < 0)
-        RaiseClientError(ibxeTimeoutNegative);
-    if (value == 0) {
-        delete FTimer;
-        FTimer = nullptr;
-        return;
-    }
-    if (!FTimer) {
-        FTimer = new TIBTimer(this);
-        FTimer->SetEnabled(false);
-        FTimer->SetOnTimer([this](TIBTimer&) { TimerTick(); });
-    }
-    try {
-        FTimer->SetInterval(static_cast<unsigned>(value));
-        FTimer->SetEnabled(true);
-    } catch (...) {
-        // Without a platform timer there is no idle timer at all.
-        delete FTimer;
-        FTimer = nullptr;
-        throw;
-    }
+    SetIdleTimerInterval(FTimer, this, value, [this] { TimerTick(); });
 }
 
 void TIBDatabase::TimerTick() {

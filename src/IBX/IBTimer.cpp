@@ -1,6 +1,8 @@
 // The idle timer and its platform timer service.
 #include "IBX/IBTimer.h"
 
+#include "IBX/IB.h"
+
 #include <utility>
 
 namespace ortavo {
@@ -80,6 +82,31 @@ void TIBTimer::Tick() {
             handler(*this);
     } catch (const std::exception& error) {
         ApplicationHandleException(error);
+    }
+}
+
+void SetIdleTimerInterval(TIBTimer*& timer, TComponent* owner, int milliseconds,
+                          std::function<void()> onTick) {
+    if (milliseconds < 0)
+        RaiseClientError(ibxeTimeoutNegative);
+    if (milliseconds == 0) {
+        delete timer;
+        timer = nullptr;
+        return;
+    }
+    if (!timer) {
+        timer = new TIBTimer(owner);
+        timer->SetEnabled(false);
+        timer->SetOnTimer([tick = std::move(onTick)](TIBTimer&) { tick(); });
+    }
+    try {
+        timer->SetInterval(static_cast<unsigned>(milliseconds));
+        timer->SetEnabled(true);
+    } catch (...) {
+        // Without a platform timer there is no idle timer at all.
+        delete timer;
+        timer = nullptr;
+        throw;
     }
 }
 

@@ -64,6 +64,16 @@ private:
     std::unique_ptr<ITimerHandle> FPlatformTimer;
 };
 
+// The idle timer of a connection or transaction: 0 frees it; a positive interval creates
+// it (owned by owner) if needed and arms it to call onTick. A negative interval raises
+// the client error for a negative timeout; without a platform timer the timer
+// is freed again and EOutOfResources passes on.
+void SetIdleTimerInterval(TIBTimer*& timer, TComponent* owner, int milliseconds,
+                          std::function<void()> onTick);
+inline int IdleTimerInterval(const TIBTimer* timer) noexcept {
+    return timer ? static_cast<int>(timer->Interval()) : 0;
+}
+
 // Where exceptions from timer ticks go: the application installs its handler (the error
 // box); without one they are dropped.
 using TExceptionHandler = std::function<void(const std::exception& error)>;

@@ -147,31 +147,11 @@ void TIBTransaction::SetDefaultAction(TIBTransactionAction value) {
 }
 
 int TIBTransaction::IdleTimer() const noexcept {
-    return FTimer ? static_cast<int>(FTimer->Interval()) : 0;
+    return IdleTimerInterval(FTimer);
 }
 
 void TIBTransaction::SetIdleTimer(int value) {
-    if (value < 0)
-        RaiseClientError(ibxeTimeoutNegative);
-    if (value == 0) {
-        delete FTimer;
-        FTimer = nullptr;
-        return;
-    }
-    if (!FTimer) {
-        FTimer = new TIBTimer(this);
-        FTimer->SetEnabled(false);
-        FTimer->SetOnTimer([this](TIBTimer&) { TimerTick(); });
-    }
-    try {
-        FTimer->SetInterval(static_cast<unsigned>(value));
-        FTimer->SetEnabled(true);
-    } catch (...) {
-        // Without a platform timer there is no idle timer at all.
-        delete FTimer;
-        FTimer = nullptr;
-        throw;
-    }
+    SetIdleTimerInterval(FTimer, this, value, [this] { TimerTick(); });
 }
 
 void TIBTransaction::TimerTick() {
