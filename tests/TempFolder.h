@@ -24,6 +24,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& Path() const { return FPath; }
+    std::string File(const std::string& name) const { return (FPath / name).string(); }
 
     // Writes the bytes as they are and returns the file's path.
     std::string Write(const std::string& name, std::string_view bytes) const {

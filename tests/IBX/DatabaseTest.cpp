@@ -18,13 +18,6 @@ INSTANTIATE_TEST_SUITE_P(Access, ConnectionTest,
                          ::testing::Values(TAccess::Embedded, TAccess::Server),
                          [](const auto& info) { return AccessName(info.param); });
 
-std::string ExpectedDPB(const std::string& user, const std::string& password) {
-    std::string dpb = {1, 28, static_cast<char>(user.size())};
-    dpb += user;
-    dpb += {29, static_cast<char>(password.size())};
-    return dpb + password;
-}
-
 TEST_P(ConnectionTest, OpensClosesAndReusesTheParameterBlock) {
     TTestDatabase db(GetParam());
     std::string events; // outlives base, whose destructor still fires the events
@@ -45,7 +38,7 @@ TEST_P(ConnectionTest, OpensClosesAndReusesTheParameterBlock) {
     EXPECT_EQ(base.DBSQLDialect(), 3);
     EXPECT_EQ(base.SQLDialect(), 3);
     EXPECT_EQ(base.CharacterSet(), u"NONE");
-    EXPECT_EQ(base.DPB(), ExpectedDPB("SYSDBA", SysdbaPassword()));
+    EXPECT_EQ(base.DPB(), LoginDPB("SYSDBA", SysdbaPassword()));
     base.Open(); // already open: nothing happens
     base.Close();
     EXPECT_FALSE(base.Connected());

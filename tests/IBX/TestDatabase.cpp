@@ -14,8 +14,6 @@ namespace ortavo::test {
 
 namespace {
 
-const char* const PasswordFile = "/etc/firebird/3.0/SYSDBA.password";
-
 [[noreturn]] void Fail(const std::string& what) {
     const IBDataBaseError error = ComposeDatabaseErrorMessage(&Client());
     std::string text = what + ": " + ToUtf8(error.Message);
@@ -30,24 +28,11 @@ void Check(ISC_STATUS status, const std::string& what) {
         Fail(what);
 }
 
-std::string SysdbaDPB() {
-    const std::string user = "SYSDBA";
-    const std::string password = SysdbaPassword();
-    std::string dpb(1, isc_dpb_version1);
-    dpb += static_cast<char>(isc_dpb_user_name);
-    dpb += static_cast<char>(user.size());
-    dpb += user;
-    dpb += static_cast<char>(isc_dpb_password);
-    dpb += static_cast<char>(password.size());
-    dpb += password;
-    return dpb;
-}
-
 // A raw attachment as SYSDBA, detached when it goes.
 class TRawAttachment {
 public:
     explicit TRawAttachment(const std::string& name) {
-        const std::string dpb = SysdbaDPB();
+        const std::string dpb = LoginDPB("SYSDBA", SysdbaPassword());
         Check(Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
                                            name.data(), &FHandle, static_cast<short>(dpb.size()),
                                            dpb.data()),
@@ -107,31 +92,6 @@ std::string AccessName(TAccess access) {
     return access == TAccess::Embedded ? "Embedded" : "Server";
 }
 
-std::string SysdbaPassword() {
-    std::ifstream file(PasswordFile);
-    std::string line;
-    while (std::getline(file, line)) {
-        const std::string key = "ISC_PASSWORD=";
-        if (line.rfind(key, 0) != 0)
-            continue;
-        std::string value = line.substr(key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        return value;
-    }
-    throw std::runtime_error(std::string("cannot read the SYSDBA password from ") + PasswordFile);
-}
-
-IGDSLibrary& Client() {
-    static std::shared_ptr<IGDSLibrary> library = [] {
-        std::shared_ptr<IGDSLibrary> found = GetGDSLibrary(u"IBServer");
-        if (!found || !found->TryIBLoad())
-            throw std::runtime_error("the Firebird client library (libfbclient.so.2) is missing");
-        return found;
-    }();
-    return *library;
-}
-
 TTestDatabase::TTestDatabase(TAccess access, int dialect) : FAccess(access), FDialect(dialect) {
     std::string pattern = (std::filesystem::temp_directory_path() / "ortavo-db-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
@@ -165,7 +125,7 @@ TTestDatabase::~TTestDatabase() {
     try {
         if (FCreated) {
             const std::string name = AttachName();
-            const std::string dpb = SysdbaDPB();
+            const std::string dpb = LoginDPB("SYSDBA", SysdbaPassword());
             isc_db_handle handle = 0;
             if (Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
                                              name.data(), &handle, static_cast<short>(dpb.size()),

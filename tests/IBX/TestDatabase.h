@@ -5,6 +5,7 @@
 
 #include "IBX/IBDatabase.h"
 #include "IBX/IBIntf.h"
+#include "fixtures/RawClient.h"
 
 #include "IBX/IB.h"
 #include "IBX/IBTimer.h"
@@ -25,11 +26,10 @@ enum class TAccess { Embedded, Server };
 // Names the access for test names ("Embedded", "Server").
 std::string AccessName(TAccess access);
 
-// The SYSDBA password the package wrote; raises std::runtime_error when it cannot be read.
-std::string SysdbaPassword();
-
-// The loaded client binding; raises std::runtime_error naming the library when it is missing.
-IGDSLibrary& Client();
+// The SYSDBA password and the loaded client binding, shared with the raw-binding tests.
+using testing::Client;
+using testing::LoginDPB;
+using testing::SysdbaPassword;
 
 // Owns a database file in its own temporary folder. Creating it through the server needs
 // the server running (scripts/firebird-server start); without it the constructor raises
