@@ -3,38 +3,56 @@
 
 #include "base/Exception.h"
 
+#include <algorithm>
+#include <new>
+
 namespace ortavo {
+
+namespace {
+
+[[noreturn]] void CapacityError() {
+    throw EInvalidOperation(u"Text exceeds memo capacity");
+}
+
+} // namespace
 
 String NormaliseLineBreaks(String&& text) {
     // Most files already use CR LF throughout: then the text is kept as it is.
     std::size_t extra = 0;
-    bool clean = true;
     for (std::size_t i = 0, n = text.size(); i < n; ++i) {
         char16_t c = text[i];
         if (c == u'\r') {
             if (i + 1 < n && text[i + 1] == u'\n')
                 ++i;
             else
-                clean = false, ++extra;
+                ++extra;
         } else if (c == u'\n') {
-            clean = false, ++extra;
+            ++extra;
         }
     }
-    if (clean)
+    if (extra == 0)
         return std::move(text);
-    String out;
-    out.reserve(text.size() + extra);
-    for (std::size_t i = 0, n = text.size(); i < n; ++i) {
-        char16_t c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            out += u"\r\n";
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
+    // Widen in place from the back: every lone break takes one more character, so the
+    // write position never overtakes the characters still to be read.
+    std::size_t n = text.size();
+    text.resize(n + extra);
+    char16_t* p = text.data();
+    std::size_t j = n + extra;
+    for (std::size_t i = n; i-- > 0;) {
+        char16_t c = p[i];
+        if (c == u'\n') {
+            if (i > 0 && p[i - 1] == u'\r')
+                --i;
+            p[--j] = u'\n';
+            p[--j] = u'\r';
+        } else if (c == u'\r') {
+            p[--j] = u'\n';
+            p[--j] = u'\r';
         } else {
-            out.push_back(c);
+            p[--j] = c;
         }
     }
-    return out;
+    return std::move(text);
 }
 
 TMemoLines::TMemoLines() {
@@ -56,6 +74,16 @@ std::size_t TMemoLines::RowEnd(std::size_t row) const {
     if (row + 1 < FStarts.size())
         return FStarts[row + 1] - 2;
     return FText.size();
+}
+
+std::size_t TMemoLines::RowLength(int row) const noexcept {
+    auto r = static_cast<std::size_t>(row);
+    return RowEnd(r) - FStarts[r];
+}
+
+int TMemoLines::RowOfOffset(std::size_t offset) const noexcept {
+    auto it = std::upper_bound(FStarts.begin(), FStarts.end(), offset);
+    return static_cast<int>(it - FStarts.begin()) - 1;
 }
 
 int TMemoLines::Count() const {
@@ -81,23 +109,50 @@ String TMemoLines::Get(int index) const {
 
 void TMemoLines::CheckFits(std::size_t characters) const {
     if (characters > FCapacity)
-        throw EInvalidOperation(u"Text exceeds memo capacity");
+        CapacityError();
+}
+
+void TMemoLines::RowsChanged(TMemoChange change, int firstRow) {
+    if (OnRowsChanged)
+        OnRowsChanged(change, firstRow);
 }
 
 void TMemoLines::Replace(String&& normalised) {
     CheckFits(normalised.size());
     Changing();
     FText = std::move(normalised);
-    Reindex();
+    try {
+        Reindex();
+    } catch (const std::bad_alloc&) {
+        // The view must not keep a text it has no index for.
+        FText.clear();
+        FText.shrink_to_fit();
+        Reindex();
+        RowsChanged(TMemoChange::Replaced, 0);
+        Changed();
+        CapacityError();
+    }
+    RowsChanged(TMemoChange::Replaced, 0);
     Changed();
 }
 
 void TMemoLines::SetText(StringView text) {
-    SetText(String(text));
+    String copy;
+    try {
+        copy.assign(text);
+    } catch (const std::bad_alloc&) {
+        CapacityError();
+    }
+    SetText(std::move(copy));
 }
 
 void TMemoLines::SetText(String&& text) {
-    String normalised = NormaliseLineBreaks(std::move(text));
+    String normalised;
+    try {
+        normalised = NormaliseLineBreaks(std::move(text));
+    } catch (const std::bad_alloc&) {
+        CapacityError();
+    }
     if (normalised == FText)
         return;
     Replace(std::move(normalised));
@@ -119,18 +174,35 @@ void TMemoLines::Insert(int index, const String& line) {
     }
     CheckFits(FText.size() + piece.size());
     Changing();
-    if (at == FText.size()) {
-        // Appending is the common case (the log): index only the new rows; the rows
-        // before keep their starts.
-        std::size_t oldSize = FText.size();
-        FText += piece;
-        for (std::size_t i = oldSize; i < FText.size(); ++i)
-            if (FText[i] == u'\n')
-                FStarts.push_back(static_cast<std::uint32_t>(i + 1));
-    } else {
-        FText.insert(at, piece);
-        Reindex();
+    const bool appending = at == FText.size();
+    const std::size_t oldSize = FText.size(), oldRows = FStarts.size();
+    try {
+        if (appending) {
+            // Appending is the common case (the log): index only the new rows; the rows
+            // before keep their starts.
+            FText += piece;
+            for (std::size_t i = oldSize; i < FText.size(); ++i)
+                if (FText[i] == u'\n')
+                    FStarts.push_back(static_cast<std::uint32_t>(i + 1));
+        } else {
+            FText.insert(at, piece);
+            Reindex();
+        }
+    } catch (const std::bad_alloc&) {
+        // Back to the text as it was; the index fits in what it held before.
+        if (FText.size() != oldSize)
+            FText.erase(at, piece.size());
+        if (appending)
+            FStarts.resize(oldRows);
+        else
+            Reindex();
+        CapacityError();
     }
+    // The row the text went onto may have gained its break, so it counts as changed.
+    if (appending)
+        RowsChanged(TMemoChange::Appended, std::max(0, index - 1));
+    else
+        RowsChanged(TMemoChange::Edited, index);
     Changed();
 }
 
@@ -143,6 +215,7 @@ void TMemoLines::Delete(int index) {
     Changing();
     FText.erase(start, end - start);
     Reindex();
+    RowsChanged(TMemoChange::Edited, index);
     Changed();
 }
 
@@ -152,6 +225,7 @@ void TMemoLines::Clear() {
     Changing();
     FText.clear();
     Reindex();
+    RowsChanged(TMemoChange::Replaced, 0);
     Changed();
 }
 

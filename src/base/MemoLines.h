@@ -6,12 +6,22 @@
 #include "base/Strings.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace ortavo {
 
+// How the rows changed, for the view that draws them.
+enum class TMemoChange {
+    Replaced, // the whole text is new (set, cleared)
+    Appended, // rows were added at the end; rows before firstRow are as they were
+    Edited    // rows from firstRow on may differ
+};
+
 class TMemoLines : public TStrings {
 public:
+    using TRowsChangedEvent = std::function<void(TMemoChange change, int firstRow)>;
+
     // Lines are read back cut to this many characters.
     static constexpr std::size_t MaxLineRead = 4096;
     // What a view can hold, in characters.
@@ -40,6 +50,15 @@ public:
     StringView Row(int row) const;
     const String& TextRef() const noexcept { return FText; }
 
+    // Row start offsets into TextRef(); the row that holds a text offset.
+    std::size_t RowStart(int row) const noexcept { return FStarts[static_cast<std::size_t>(row)]; }
+    int RowOfOffset(std::size_t offset) const noexcept;
+    // Characters of a row, its break not counted.
+    std::size_t RowLength(int row) const noexcept;
+
+    // Told after every change, also inside BeginUpdate; meant for the view.
+    TRowsChangedEvent OnRowsChanged;
+
     std::size_t Capacity() const noexcept { return FCapacity; }
     void SetCapacity(std::size_t characters) noexcept { FCapacity = characters; }
     // Bytes held by the text and the line index.
@@ -50,13 +69,15 @@ private:
     void Reindex();
     std::size_t RowEnd(std::size_t row) const;
     void CheckFits(std::size_t characters) const;
+    void RowsChanged(TMemoChange change, int firstRow);
 
     String FText;
     std::vector<std::uint32_t> FStarts;
     std::size_t FCapacity = DefaultCapacity;
 };
 
-// Every CR LF, lone CR and lone LF of text becomes CR LF.
+// Every CR LF, lone CR and lone LF of text becomes CR LF. Works in place: the text grows
+// by one character per lone break and is not copied when its capacity allows.
 String NormaliseLineBreaks(String&& text);
 
 } // namespace ortavo

@@ -1,0 +1,127 @@
+// The main window: layout, click handler and run log.
+#include "UPrincipal.h"
+
+#include "app/Application.h"
+#include "base/Clock.h"
+#include "base/FormatSettings.h"
+
+#include <QFontDatabase>
+
+namespace ortavo {
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// "Tahoma" at 11 pixels (8 points at 96 dots per inch) where it is installed; the
+// toolkit's font otherwise.
+void SetDesignedFont(QWidget& window) {
+    if (!QFontDatabase::families().contains(QStringLiteral("Tahoma")))
+        return;
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    window.setFont(font);
+}
+
+template <typename TControl>
+TControl* Place(QWidget* window, const char* name, int left, int top, int width, int height) {
+    auto* control = new TControl(window);
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+String TwoDigits(int value) {
+    return String{static_cast<char16_t>(u'0' + value / 10 % 10),
+                  static_cast<char16_t>(u'0' + value % 10)};
+}
+
+} // namespace
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+    ReadLayout();
+}
+
+TForm1::~TForm1() {
+    // The controls first, in the reverse of their creation order.
+    delete Button1;
+    delete edtArquivo;
+    delete Memo2;
+    delete edtBase;
+    delete Memo1;
+    delete Label2;
+    delete Label1;
+    Memo1 = Memo2 = nullptr;
+    edtBase = nullptr;
+    edtArquivo = nullptr;
+    Label1 = Label2 = nullptr;
+    Button1 = nullptr;
+    // Then the components the window owns (the database components), last created first.
+    DestroyComponents();
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::ReadLayout() {
+    BeginLoading();
+    SetName(u"Form1");
+    SetCaption(u"Form1");
+    SetDesignedFont(*this);
+    // The window keeps its designed size and its controls their places: no layout, no
+    // scrolling of the client area.
+    SetClientSize(793, 322);
+
+    Label1 = Place<TLabel>(this, "Label1", 8, 8, 71, 13);
+    Label1->SetCaption(u"Base de Dados");
+    Label2 = Place<TLabel>(this, "Label2", 8, 51, 85, 13);
+    Label2->SetCaption(u"Arquivo AC 17/04");
+
+    Memo1 = Place<TMemo>(this, "Memo1", 8, 91, 761, 89);
+    edtBase = Place<TEdit>(this, "edtBase", 8, 24, 473, 21);
+    edtBase->SetText(u"localhost:c:\\voras\\talimor\\base.fdb");
+    Memo2 = Place<TMemo>(this, "Memo2", 8, 192, 753, 130);
+
+    edtArquivo = Place<TsFilenameEdit>(this, "edtArquivo", 8, 64, 473, 21);
+    edtArquivo->SetMaxLength(255);
+    edtArquivo->SetCheckOnExit(true);
+    edtArquivo->GlyphMode().Blend = 0;
+    edtArquivo->GlyphMode().Grayed = false;
+
+    Button1 = Place<TButton>(this, "Button1", 520, 56, 75, 25);
+    Button1->SetCaption(u"Iniciar");
+    Button1->OnClick = [this](QObject* Sender) { Button1Click(Sender); };
+
+    CreateDatabaseComponents();
+
+    setTabOrder(Memo1, edtBase);
+    setTabOrder(edtBase, Memo2);
+    setTabOrder(Memo2, edtArquivo);
+    setTabOrder(edtArquivo, Button1);
+    // The first control in tab order has the focus when the window is first activated.
+    Memo1->setFocus(Qt::OtherFocusReason);
+    Loaded();
+}
+
+void TForm1::CreateDatabaseComponents() {
+    // Base, TR and Query are created here, in that order, owned by the window, and their
+    // references resolved by name once all exist.
+}
+
+void TForm1::Button1Click(QObject* /*Sender*/) {
+    throw EInvalidOperation(u"The reconciliation run is not available in this build");
+}
+
+void TForm1::log(const String& mensagem) {
+    const LocalTime now = LocalNow();
+    const char16_t separator = CurrentFormatSettings().TimeSeparator;
+    const String sep = separator ? String(1, separator) : String();
+    // The milliseconds are dropped, not rounded.
+    Memo2->Lines().Add(TwoDigits(now.Hour) + sep + TwoDigits(now.Minute) + sep +
+                       TwoDigits(now.Second) + u" -> " + mensagem);
+}
+
+void TForm1::ShowNotice(const String& text) {
+    ortavo::ShowNotice(text);
+}
+
+} // namespace ortavo

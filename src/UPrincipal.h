@@ -1,0 +1,49 @@
+// TForm1: the main window. Its layout creates the controls in layout order; it carries the
+// start button's click handler and the time-stamped run log.
+#pragma once
+
+#include "app/Form.h"
+#include "widgets/Button.h"
+#include "widgets/Edit.h"
+#include "widgets/FilenameEdit.h"
+#include "widgets/Label.h"
+#include "widgets/Memo.h"
+
+namespace ortavo {
+
+class TForm1 : public TForm {
+public:
+    explicit TForm1(TComponent* owner = nullptr);
+    // The controls go first, then the remaining components, last created first.
+    ~TForm1() override;
+
+    // The window's components, in the order the class declares them. The controls are
+    // children of the window, which frees them.
+    TMemo* Memo1 = nullptr;
+    TEdit* edtBase = nullptr;
+    TMemo* Memo2 = nullptr;
+    TsFilenameEdit* edtArquivo = nullptr;
+    TLabel* Label1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TButton* Button1 = nullptr;
+    // The database components Base, TR and Query follow here; they are components owned
+    // by the window (TComponent ownership), created after Button1.
+
+    // The start button's click handler: the reconciliation run.
+    void Button1Click(QObject* Sender);
+    // Appends "hh:mm:ss -> " and the message to Memo2 as its new last line.
+    void log(const String& mensagem);
+    // The notice box with the application's title as its caption.
+    void ShowNotice(const String& text);
+
+private:
+    // The stored layout: the window's own properties, then each component in layout
+    // order with its stored settings, then the references between components.
+    void ReadLayout();
+    void CreateDatabaseComponents();
+};
+
+// The main window, once CreateForm has made it.
+extern TForm1* Form1;
+
+} // namespace ortavo

@@ -1,0 +1,9 @@
+# The program: the main window's unit as a library (its tests link it too) and the Ortavo
+# executable with the program block.
+add_library(ortavo_principal STATIC ${CMAKE_CURRENT_LIST_DIR}/UPrincipal.cpp)
+target_include_directories(ortavo_principal PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(ortavo_principal PUBLIC ortavo_app ortavo_widgets ortavo_base
+  PRIVATE ortavo_warnings)
+
+add_executable(Ortavo ${CMAKE_CURRENT_LIST_DIR}/Ortavo.cpp)
+target_link_libraries(Ortavo PRIVATE ortavo_principal ortavo_warnings)

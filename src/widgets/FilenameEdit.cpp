@@ -1,0 +1,176 @@
+// The file-name edit: typing limit, keys, focus and the browse operation.
+#include "widgets/FilenameEdit.h"
+
+#include "widgets/EventGuard.h"
+#include "widgets/FileNameRules.h"
+#include "widgets/QtText.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace ortavo {
+
+// Cuts what typing or pasting puts beyond the limit, keeping what fits. Texts put by the
+// program pass whole, and a text already longer than the limit may still shrink.
+class TsFilenameEdit::TLengthLimit : public QValidator {
+public:
+    explicit TLengthLimit(TsFilenameEdit& edit) : QValidator(&edit), FEdit(edit) {}
+
+    State validate(QString& input, int& pos) const override {
+        if (FEdit.FPutting)
+            return Acceptable;
+        qsizetype limit = std::max<qsizetype>(FEdit.FMaxLength, FEdit.FAcceptedLength);
+        if (input.size() <= limit)
+            return Acceptable;
+        // What was just put in ends at the cursor.
+        qsizetype excess = input.size() - limit;
+        qsizetype from = std::max<qsizetype>(0, pos - excess);
+        input.remove(from, pos - from);
+        pos = static_cast<int>(from);
+        return input.size() <= limit ? Acceptable : Invalid;
+    }
+
+private:
+    TsFilenameEdit& FEdit;
+};
+
+TsFilenameEdit::TsFilenameEdit(QWidget* parent)
+    : QLineEdit(parent), FButton(new TsEditButton(this)) {
+    setValidator(new TLengthLimit(*this));
+    setAcceptDrops(false);
+    connect(this, &QLineEdit::textChanged, this,
+            [this](const QString& text) { FAcceptedLength = text.size(); });
+    connect(FButton, &QToolButton::clicked, this, [this] {
+        GuardEvent(this, [this] {
+            if (!FReadOnly)
+                BrowseForFile();
+        });
+    });
+    PlaceButton();
+}
+
+String TsFilenameEdit::Text() const {
+    return FromQString(text());
+}
+
+void TsFilenameEdit::SetText(const String& value) {
+    FPutting = true;
+    setText(ToQString(value));
+    FPutting = false;
+}
+
+void TsFilenameEdit::SetDirectInput(bool value) {
+    FDirectInput = value;
+    UpdateEditable();
+}
+
+void TsFilenameEdit::SetReadOnly(bool value) {
+    FReadOnly = value;
+    FButton->setEnabled(!value);
+    UpdateEditable();
+}
+
+void TsFilenameEdit::SetShowButton(bool value) {
+    FShowButton = value;
+    PlaceButton();
+}
+
+void TsFilenameEdit::SetAcceptFiles(bool value) {
+    FAcceptFiles = value;
+    setAcceptDrops(value);
+}
+
+void TsFilenameEdit::UpdateEditable() {
+    setReadOnly(FReadOnly || !FDirectInput);
+}
+
+void TsFilenameEdit::PlaceButton() {
+    FButton->setVisible(FShowButton);
+    int width = FShowButton ? TsEditButton::ButtonWidth : 0;
+    // Inside the border, over the full inner height; typed text stops at the button.
+    int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    int height = std::max(0, this->height() - 2 * frame);
+    bool rightToLeft = layoutDirection() == Qt::RightToLeft;
+    int left = rightToLeft ? frame : this->width() - frame - width;
+    FButton->setGeometry(left, frame, width, height);
+    if (rightToLeft)
+        setTextMargins(width, 0, 0, 0);
+    else
+        setTextMargins(0, 0, width, 0);
+}
+
+void TsFilenameEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    PlaceButton();
+}
+
+void TsFilenameEdit::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::LayoutDirectionChange || event->type() == QEvent::StyleChange)
+        PlaceButton();
+}
+
+void TsFilenameEdit::BrowseForFile() {
+    if (FReadOnly)
+        return;
+    const String current = Text();
+    if (IsValidFileName(current)) {
+        StringView path = PathPart(current);
+        if (FolderExists(path))
+            FDialog.SetInitialDir(path);
+        FDialog.SetFileName(NamePart(current).empty() ? String() : current);
+    }
+    const bool chosen = FDialog.Execute(window());
+    const String result = chosen ? FDialog.FileName() : String();
+    if (isEnabled() && focusPolicy() != Qt::NoFocus)
+        setFocus(Qt::OtherFocusReason);
+    if (chosen) {
+        SetText(result);
+        FDialog.SetInitialDir(PathPart(result));
+    }
+}
+
+void TsFilenameEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->keyCombination() == FClickKey) {
+        event->accept();
+        if (!FReadOnly && FButton->GlyphWidth() > 0)
+            GuardEvent(this, [this] { BrowseForFile(); });
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        event->accept();
+        if (!text().isEmpty())
+            selectAll();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // Consumed here: the window does not see them.
+        event->accept();
+        return;
+    default:
+        break;
+    }
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        // Undo may bring back a browsed text longer than the limit.
+        FPutting = true;
+        QLineEdit::keyPressEvent(event);
+        FPutting = false;
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TsFilenameEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (FAutoSelect && !text().isEmpty())
+        selectAll();
+}
+
+} // namespace ortavo

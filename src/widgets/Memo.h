@@ -1,0 +1,66 @@
+// TMemo: the read-only multi-line view. It draws only the visible rows straight from its
+// line list, never wraps (both scroll bars), and lets the operator select and copy text.
+#pragma once
+
+#include "base/MemoLines.h"
+
+#include <QAbstractScrollArea>
+
+namespace ortavo {
+
+class TMemo : public QAbstractScrollArea {
+public:
+    explicit TMemo(QWidget* parent = nullptr);
+
+    // The line list is the view's text; the view follows its changes.
+    TMemoLines& Lines() noexcept { return FLines; }
+    const TMemoLines& Lines() const noexcept { return FLines; }
+    bool ReadOnly() const noexcept { return true; }
+
+    // The selection as text offsets into Lines().TextRef().
+    std::size_t SelStart() const noexcept { return std::min(FAnchor, FCaret); }
+    std::size_t SelLength() const noexcept;
+    String SelText() const;
+    void Select(std::size_t start, std::size_t length);
+    void SelectAll();
+    void CopyToClipboard() const;
+
+    // Geometry of the drawn text, for scrolling and tests.
+    int RowHeight() const;
+    int TopRow() const;
+    int RowsInView() const;
+    // Width of the whole text: the longest row by character count, estimated cheaply.
+    int ContentWidth() const;
+    // The text offset under a point of the viewport.
+    std::size_t OffsetAt(QPoint point) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void RowsChanged(TMemoChange change, int firstRow);
+    void ScanRows(int firstRow);
+    void UpdateScrollBars();
+    void SetCaret(std::size_t offset, bool extend);
+    void ScrollToCaret();
+    int ColumnX(StringView row, std::size_t column) const;
+
+    TMemoLines FLines;
+    std::size_t FAnchor = 0;
+    std::size_t FCaret = 0;
+    // Longest row seen so far, in characters, and how many rows were looked at.
+    std::size_t FLongestRow = 0;
+    int FLongestRowIndex = 0;
+    int FScannedRows = 0;
+    mutable int FContentWidth = -1;
+};
+
+} // namespace ortavo
