@@ -44,6 +44,7 @@ public:
     // held. Raises EInvalidOperation "Text exceeds memo capacity" when it does not fit.
     void SetText(StringView text) override;
     void SetText(String&& text);
+    void SetText(const char16_t* text) { SetText(StringView(text)); }
 
     // What the view draws: every row of the text, an empty last row included, uncut.
     int RowCount() const noexcept { return static_cast<int>(FStarts.size()); }

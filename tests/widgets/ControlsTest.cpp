@@ -1,0 +1,103 @@
+// The plain controls: the button's keys and its click handler's failures, the label's
+// size, the edit's selection on keyboard focus.
+#include "widgets/Button.h"
+#include "widgets/Edit.h"
+#include "widgets/EventGuard.h"
+#include "widgets/Label.h"
+
+#include "base/Exception.h"
+
+#include <QFontMetrics>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace ortavo;
+
+namespace {
+
+// Collects what event handlers raise while it lives.
+class CaughtEvents {
+public:
+    CaughtEvents() {
+        FPrevious = SetEventExceptionHandler([this](QObject* sender, std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const Exception& x) {
+                Messages.push_back(x.Message());
+                Senders.push_back(sender);
+            }
+        });
+    }
+    ~CaughtEvents() { SetEventExceptionHandler(std::move(FPrevious)); }
+    std::vector<String> Messages;
+    std::vector<QObject*> Senders;
+
+private:
+    TEventExceptionHandler FPrevious;
+};
+
+} // namespace
+
+TEST(Button, MouseSpaceAndEnterClickIt) {
+    TButton button;
+    button.SetCaption(u"Iniciar");
+    int clicks = 0;
+    QObject* sender = nullptr;
+    button.OnClick = [&](QObject* s) {
+        ++clicks;
+        sender = s;
+    };
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::keyClick(&button, Qt::Key_Space);
+    QTest::keyClick(&button, Qt::Key_Return);
+    QTest::keyClick(&button, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(clicks, 4);
+    EXPECT_EQ(sender, &button);
+    EXPECT_FALSE(button.isDefault());
+    EXPECT_FALSE(button.autoDefault());
+}
+
+TEST(Button, WhatTheClickRaisesGoesToTheHandlerNotThroughQt) {
+    CaughtEvents caught;
+    TButton button;
+    button.OnClick = [](QObject*) { throw EConvertError(u"Invalid date"); };
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    ASSERT_EQ(caught.Messages.size(), 1u);
+    EXPECT_EQ(caught.Messages[0], u"Invalid date");
+    EXPECT_EQ(caught.Senders[0], &button);
+    // The button works on afterwards.
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(caught.Messages.size(), 2u);
+}
+
+TEST(Label, KeepsItsCornerAndTakesTheSizeOfItsText) {
+    QWidget window;
+    TLabel label(&window);
+    label.setGeometry(8, 51, 85, 13);
+    label.SetCaption(u"Arquivo AC 17/04");
+    QFontMetrics metrics(label.font());
+    EXPECT_EQ(label.pos(), QPoint(8, 51));
+    EXPECT_EQ(label.width(), metrics.horizontalAdvance(QStringLiteral("Arquivo AC 17/04")));
+    EXPECT_EQ(label.height(), metrics.height());
+    EXPECT_EQ(label.focusPolicy(), Qt::NoFocus);
+}
+
+TEST(Edit, KeyboardFocusSelectsTheWholeTextAndTheTextIsVerbatim) {
+    QWidget window;
+    TEdit first(&window);
+    TEdit edit(&window);
+    edit.SetText(u"  localhost:c:\\voras\\talimor\\base.fdb  ");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    first.setFocus();
+    edit.setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(edit.selectedText(), edit.text());
+    EXPECT_EQ(edit.Text(), u"  localhost:c:\\voras\\talimor\\base.fdb  ");
+    String longText(40000, u'x');
+    edit.SetText(longText);
+    EXPECT_EQ(edit.Text().size(), 40000u);
+}

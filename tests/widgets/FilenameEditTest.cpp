@@ -1,0 +1,257 @@
+// The file-name edit: the browse operation against an answering dialog, the text rules it
+// relies on, the typing limit, its keys and its button.
+#include "widgets/FilenameEdit.h"
+#include "widgets/FileNameRules.h"
+
+#include "TempFolder.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+using namespace ortavo;
+
+namespace {
+
+// Answers the open-file dialog: records what it was opened with and chooses Answer, or
+// cancels when there is none.
+class AnsweringDialog {
+public:
+    AnsweringDialog() {
+        FPrevious = TsOpenDialog::SetExecutor([this](TsOpenDialog& dialog, QWidget*) {
+            ++Shown;
+            OpenedIn = dialog.InitialDir();
+            Prefilled = dialog.FileName();
+            if (!Answer)
+                return false;
+            dialog.SetFileName(*Answer);
+            return true;
+        });
+    }
+    ~AnsweringDialog() { TsOpenDialog::SetExecutor(std::move(FPrevious)); }
+
+    std::optional<String> Answer;
+    int Shown = 0;
+    String OpenedIn;
+    String Prefilled;
+
+private:
+    TsOpenDialog::TExecutor FPrevious;
+};
+
+// A window that counts the keys that reach it, modifier keys aside.
+class Window : public QWidget {
+public:
+    int Keys = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Alt:
+        case Qt::Key_Control:
+        case Qt::Key_Shift:
+            break;
+        default:
+            ++Keys;
+        }
+        event->accept();
+    }
+};
+
+struct FilenameEditTest : ::testing::Test {
+    void SetUp() override {
+        edit = new TsFilenameEdit(&window);
+        edit->setGeometry(8, 64, 473, 21);
+        other = new QLineEdit(&window);
+        other->setGeometry(8, 100, 100, 21);
+        window.resize(500, 150);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    String Folder() const { return FromUtf8(temp.Path().string()); }
+
+    ortavo::testing::TempFolder temp;
+    Window window;
+    TsFilenameEdit* edit = nullptr;
+    QLineEdit* other = nullptr;
+    AnsweringDialog dialog;
+};
+
+} // namespace
+
+TEST(FileNameRules, ValidNamesPathAndNameParts) {
+    EXPECT_FALSE(IsValidFileName(u""));
+    EXPECT_TRUE(IsValidFileName(u"/home/op/file 1.txt"));
+    EXPECT_TRUE(IsValidFileName(u"c:\\voras\\a.txt"));
+    for (const char16_t* bad : {u"a<b", u"a>b", u"a\"b", u"a|b", u"*.txt", u"a?"})
+        EXPECT_FALSE(IsValidFileName(bad)) << ToUtf8(bad);
+    EXPECT_EQ(PathPart(u"/home/op/file.txt"), u"/home/op/");
+    EXPECT_EQ(PathPart(u"c:\\dir\\f.txt"), u"c:\\dir\\");
+    EXPECT_EQ(PathPart(u"c:f.txt"), u"c:");
+    EXPECT_EQ(PathPart(u"file.txt"), u"");
+    EXPECT_EQ(NamePart(u"/home/op/"), u"");
+    EXPECT_EQ(NamePart(u"/home/op/f"), u"f");
+}
+
+TEST(FileNameRules, InitialDirDropsATrailingSeparatorUnlessAfterAColon) {
+    TsOpenDialog dialog;
+    struct {
+        const char16_t *in, *kept;
+    } cases[] = {{u"C:\\data\\", u"C:\\data"}, {u"C:\\", u"C:\\"},
+                 {u"/data/", u"/data"},        {u"/", u"/"},
+                 {u"/data", u"/data"},         {u"", u""}};
+    for (auto c : cases) {
+        dialog.SetInitialDir(c.in);
+        EXPECT_EQ(dialog.InitialDir(), String(c.kept)) << ToUtf8(c.in);
+    }
+}
+
+TEST(FileNameRules, FolderExistence) {
+    ortavo::testing::TempFolder temp;
+    String folder = FromUtf8(temp.Path().string());
+    String file = FromUtf8(temp.Write("f.txt", "x"));
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_TRUE(FolderExists(folder + u"/"));
+    EXPECT_FALSE(FolderExists(file));
+    EXPECT_FALSE(FolderExists(folder + u"/missing"));
+    EXPECT_FALSE(FolderExists(file + u"/below"));
+    EXPECT_FALSE(FolderExists(u""));
+    std::filesystem::create_symlink(temp.Path(), temp.Path() / "link");
+    EXPECT_TRUE(FolderExists(folder + u"/link"));
+}
+
+TEST(FileNameRules, TheFilterShowsEveryFile) {
+    EXPECT_EQ(TsOpenDialog().Filter(), u"All files (*.*)|*.*");
+    EXPECT_EQ(QtNameFilters(u"All files (*.*)|*.*"), std::vector<String>{u"All files (*.*) (*)"});
+    EXPECT_EQ(QtNameFilters(u"Text|*.txt;*.log|All|*.*"),
+              (std::vector<String>{u"Text (*.txt *.log)", u"All (*)"}));
+}
+
+TEST_F(FilenameEditTest, EmptyFieldOpensWhereTheLastChoiceWas) {
+    String chosen = Folder() + u"/a file with blanks.txt";
+    dialog.Answer = chosen;
+    edit->BrowseForFile();
+    EXPECT_EQ(dialog.OpenedIn, u"");
+    EXPECT_EQ(dialog.Prefilled, u"");
+    EXPECT_EQ(edit->Text(), chosen); // no quotes around the blanks
+    EXPECT_EQ(edit->Dialog().InitialDir(), Folder());
+
+    edit->SetText(u"");
+    dialog.Answer.reset();
+    edit->BrowseForFile();
+    EXPECT_EQ(dialog.OpenedIn, Folder());
+    EXPECT_EQ(dialog.Prefilled, chosen);
+    EXPECT_EQ(edit->Text(), u"");
+}
+
+TEST_F(FilenameEditTest, ExistingFolderWithTrailingSeparator) {
+    edit->SetText(Folder() + u"/");
+    edit->BrowseForFile();
+    EXPECT_EQ(dialog.OpenedIn, Folder());
+    EXPECT_EQ(dialog.Prefilled, u"");
+}
+
+TEST_F(FilenameEditTest, MissingFolderKeepsTheDialogFolderAndPrefillsTheWholeText) {
+    edit->Dialog().SetInitialDir(Folder());
+    String text = Folder() + u"/missing/E14.txt";
+    edit->SetText(text);
+    edit->BrowseForFile();
+    EXPECT_EQ(dialog.OpenedIn, Folder());
+    EXPECT_EQ(dialog.Prefilled, text);
+}
+
+TEST_F(FilenameEditTest, ForbiddenCharacterLeavesTheDialogAsItWas) {
+    dialog.Answer = Folder() + u"/first.txt";
+    edit->BrowseForFile();
+    dialog.Answer.reset();
+    edit->SetText(u"/tmp/*.txt");
+    edit->BrowseForFile();
+    EXPECT_EQ(dialog.OpenedIn, Folder());
+    EXPECT_EQ(dialog.Prefilled, Folder() + u"/first.txt");
+    EXPECT_EQ(edit->Text(), u"/tmp/*.txt");
+}
+
+TEST_F(FilenameEditTest, CancelKeepsTheTextAndGivesTheFieldTheFocus) {
+    edit->SetText(u"typed by hand");
+    other->setFocus();
+    ASSERT_TRUE(other->hasFocus());
+    QTest::mouseClick(edit->Button(), Qt::LeftButton);
+    EXPECT_EQ(dialog.Shown, 1);
+    EXPECT_EQ(edit->Text(), u"typed by hand");
+    EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST_F(FilenameEditTest, AltDownAndTheButtonBrowseUnlessReadOnly) {
+    edit->setFocus();
+    dialog.Answer = Folder() + u"/x.txt";
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(dialog.Shown, 1);
+    EXPECT_EQ(edit->Text(), Folder() + u"/x.txt");
+    QTest::mouseClick(edit->Button(), Qt::LeftButton);
+    EXPECT_EQ(dialog.Shown, 2);
+    edit->SetReadOnly(true);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
+    QTest::mouseClick(edit->Button(), Qt::LeftButton);
+    edit->BrowseForFile();
+    EXPECT_EQ(dialog.Shown, 2);
+    EXPECT_EQ(window.Keys, 0); // Alt+Down is consumed either way
+}
+
+TEST_F(FilenameEditTest, TypingStopsAt255WhileABrowsedPathGoesInWhole) {
+    edit->setFocus();
+    QTest::keyClicks(edit, QString(300, QLatin1Char('a')));
+    EXPECT_EQ(edit->text().size(), 255);
+
+    edit->SetText(u"");
+    QApplication::clipboard()->setText(QString(300, QLatin1Char('p')));
+    QTest::keyClicks(edit, QStringLiteral("ab"));
+    QTest::keySequence(edit, QKeySequence::Paste);
+    EXPECT_EQ(edit->text(), QStringLiteral("ab") + QString(253, QLatin1Char('p')));
+
+    String longPath = Folder() + u"/" + String(300, u'd') + u".txt";
+    dialog.Answer = longPath;
+    edit->BrowseForFile();
+    EXPECT_EQ(edit->Text(), longPath);
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("zz"));
+    EXPECT_EQ(edit->Text(), longPath);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->Text().size(), longPath.size() - 1);
+    QTest::keySequence(edit, QKeySequence::Undo);
+    EXPECT_EQ(edit->Text(), longPath);
+}
+
+TEST_F(FilenameEditTest, FocusSelectsAllAndEnterEscAreConsumed) {
+    edit->SetText(u"/data/E14 file.txt");
+    other->setFocus();
+    edit->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(edit->selectedText(), edit->text());
+    edit->deselect();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(edit->selectedText(), edit->text());
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(window.Keys, 0);
+    EXPECT_EQ(edit->Text(), u"/data/E14 file.txt");
+}
+
+TEST_F(FilenameEditTest, TheButtonIsFlatNarrowAtTheRightAndNeverFocused) {
+    TsEditButton* button = edit->Button();
+    EXPECT_EQ(button->width(), 18);
+    EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(button->autoRaise());
+    EXPECT_GE(button->geometry().right(), edit->width() - 3);
+    EXPECT_EQ(edit->textMargins().right(), 18);
+    EXPECT_EQ(button->cursor().shape(), Qt::ArrowCursor);
+    edit->setFocus();
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(button->hasFocus());
+}
