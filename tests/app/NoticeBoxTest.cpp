@@ -48,18 +48,12 @@ struct ShownBox {
 
 } // namespace
 
-TEST(NoticeBox, CaptionTextAndOneDefaultOkButton) {
-    TNoticeBox box(u"Ortavo", u"Concluído");
-    EXPECT_EQ(box.windowTitle(), QStringLiteral("Ortavo"));
-    EXPECT_EQ(box.Text(), u"Concluído");
-    auto buttons = box.findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 1);
-    EXPECT_EQ(buttons[0]->text(), QStringLiteral("OK"));
-    EXPECT_TRUE(buttons[0]->isDefault());
-}
-
-TEST(NoticeBox, LayoutFollowsItsFontUnits) {
+TEST(NoticeBox, OneDefaultOkButtonLaidOutInItsFontUnits) {
     TNoticeBox box(u"Ortavo", u"ARQUIVO NÃO É DA EMPRESA DA BASE DE DADOS. IMPORTAÇÃO CANCELADA");
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Ortavo"));
+    ASSERT_EQ(box.findChildren<QPushButton*>().size(), 1);
+    EXPECT_EQ(box.OkButton()->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(box.OkButton()->isDefault());
     QRect text = box.TextRect();
     QRect ok = box.OkButton()->geometry();
     EXPECT_GT(text.left(), 0);

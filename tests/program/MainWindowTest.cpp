@@ -113,12 +113,3 @@ TEST_F(MainWindowTest, ResizingMovesNoControl) {
         EXPECT_EQ(form->Button1->geometry(), button);
     }
 }
-
-TEST_F(MainWindowTest, FileLinesAreReadBackFromMemo1) {
-    TMemoLines& lines = form->Memo1->Lines();
-    lines.SetText(u"E01" + String(5000, u'1') + u"\nE14abc\rE14def\n");
-    ASSERT_EQ(lines.Count(), 3);
-    EXPECT_EQ(lines.Get(0).size(), 4096u);
-    EXPECT_EQ(lines.Get(1), u"E14abc");
-    EXPECT_EQ(lines.Get(2), u"E14def");
-}
