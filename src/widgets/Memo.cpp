@@ -106,15 +106,19 @@ int TMemo::ContentWidth() const {
 }
 
 void TMemo::ScanRows(int firstRow) {
+    // The extent is measured again only when the longest row is another one or grew.
+    bool longer = firstRow <= 0 || FLongestRowIndex >= firstRow;
     for (int r = std::max(0, firstRow), n = FLines.RowCount(); r < n; ++r) {
         std::size_t length = FLines.RowLength(r);
         if (length > FLongestRow) {
             FLongestRow = length;
             FLongestRowIndex = r;
+            longer = true;
         }
     }
     FScannedRows = FLines.RowCount();
-    FContentWidth = -1;
+    if (longer)
+        FContentWidth = -1;
 }
 
 void TMemo::RowsChanged(TMemoChange change, int firstRow) {

@@ -95,6 +95,17 @@ TEST_F(MemoTest, AppendsScrollToTheNewestLineAndLoadingGoesToTheTop) {
     EXPECT_EQ(memo.verticalScrollBar()->maximum(), 0);
 }
 
+TEST_F(MemoTest, AppendingUnderAVeryLongRowStaysCheap) {
+    memo.Lines().SetText(String(16000, u'W') + u"\r\n");
+    int width = HMax();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 20000; ++i)
+        memo.Lines().Add(u"12:00:00 -> Documento: 000123");
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(HMax(), width);
+}
+
 TEST_F(MemoTest, AHugeTextLoadsAndPaintsQuickly) {
     String text;
     String record = u"E14BE091110100011220710" + String(100, u'0') + u"\r\n";
