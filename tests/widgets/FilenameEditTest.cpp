@@ -2,13 +2,16 @@
 // relies on, the typing limit, its keys and its button.
 #include "widgets/FilenameEdit.h"
 #include "widgets/FileNameRules.h"
+#include "widgets/QtText.h"
 
 #include "TempFolder.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -254,4 +257,29 @@ TEST_F(FilenameEditTest, TheButtonIsFlatNarrowAtTheRightAndNeverFocused) {
     edit->setFocus();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(button->hasFocus());
+}
+
+TEST_F(FilenameEditTest, TheToolkitDialogOpensWhereToldAndAcceptsAMissingFile) {
+    TsOpenDialog::TExecutor answering = TsOpenDialog::SetExecutor({});
+    String wanted = Folder() + u"/not yet there.txt";
+    edit->SetText(Folder() + u"/E14.txt");
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = true;
+        EXPECT_EQ(box->fileMode(), QFileDialog::AnyFile);
+        EXPECT_EQ(box->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(box->nameFilters(), QStringList{QStringLiteral("All files (*.*) (*)")});
+        EXPECT_EQ(box->directory().absolutePath(), ToQString(Folder()));
+        EXPECT_EQ(box->selectedFiles().value(0), ToQString(Folder() + u"/E14.txt"));
+        box->selectFile(ToQString(wanted));
+        QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
+    });
+    edit->BrowseForFile();
+    TsOpenDialog::SetExecutor(std::move(answering));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(edit->Text(), wanted);
+    EXPECT_EQ(edit->Dialog().InitialDir(), Folder());
 }
