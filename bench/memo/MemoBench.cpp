@@ -1,10 +1,10 @@
-// Benchmark: a ~100 MB fiscal-like file loaded into Memo1 as the run loads it (read,
+// Benchmark: a ~100 MB fiscal-like file loaded into Memo1 by the run's own loader (read,
 // decode Windows-1252, replace the text) and every line read back; prints the time and the
 // peak memory against the file's size.
-//   memo_bench [megabytes] [--whole]   (--whole reads the file in one piece before decoding)
+//   memo_bench [megabytes]
 #include "UPrincipal.h"
 #include "app/Application.h"
-#include "base/Encoding.h"
+#include "reconciliation/FiscalFile.h"
 
 #include <QScrollBar>
 
@@ -60,37 +60,12 @@ std::uintmax_t WriteFiscalFile(const std::filesystem::path& path, std::uintmax_t
     return written + block.size();
 }
 
-// Reads and decodes in pieces, so the bytes and the text are never both held whole.
-String ReadDecodedInPieces(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    String text;
-    text.reserve(std::filesystem::file_size(path));
-    std::string piece(1 << 20, '\0');
-    const Encoding& ansi = Encoding::Ansi();
-    while (in) {
-        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-        auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0)
-            break;
-        text += ansi.Decode(std::string_view(piece.data(), got));
-    }
-    return text;
-}
-
-String ReadDecodedWhole(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(std::filesystem::file_size(path), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return Encoding::Ansi().Decode(bytes);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::uintmax_t megabytes = argc > 1 && argv[1][0] != '-' ? std::stoul(argv[1]) : 100;
-    bool whole = argc > 1 && std::strcmp(argv[argc - 1], "--whole") == 0;
 
     auto path = std::filesystem::temp_directory_path() / "ortavo-memo-bench.txt";
     std::uintmax_t size = WriteFiscalFile(path, megabytes * 1000 * 1000);
@@ -102,7 +77,7 @@ int main(int argc, char** argv) {
     long before = PeakKilobytes();
 
     auto start = Clock::now();
-    form.Memo1->Lines().SetText(whole ? ReadDecodedWhole(path) : ReadDecodedInPieces(path));
+    LoadFiscalFile(FromUtf8(path.string()), form.Memo1->Lines());
     double loaded = Seconds(start);
 
     auto readStart = Clock::now();
@@ -120,8 +95,8 @@ int main(int argc, char** argv) {
     long peak = PeakKilobytes();
     std::filesystem::remove(path);
 
-    std::printf("file %.1f MB, %d lines, %zu characters read back (%s read)\n", size / 1e6, count,
-                characters, whole ? "whole" : "piecewise");
+    std::printf("file %.1f MB, %d lines, %zu characters read back\n", size / 1e6, count,
+                characters);
     std::printf("load %.3f s, read back %.3f s, total %.3f s\n", loaded, readBack, total);
     std::printf("peak RSS %.1f MB (%.1f MB before loading) = %.2f x file size\n", peak / 1024.0,
                 before / 1024.0, peak * 1024.0 / static_cast<double>(size));

@@ -42,15 +42,9 @@ String FullPath(const String& path) {
     throw EFOpenError(u"Cannot open file \"" + FullPath(path) + u"\". " + SystemErrorText(error));
 }
 
-// The file's bytes. The buffer is not zero-filled first: for a file of 100 MB that pass
-// alone costs as much as the reading.
-struct FileBytes {
-    std::unique_ptr<char[]> Data;
-    std::size_t Size = 0;
-    std::string_view View() const { return {Data.get(), Size}; }
-};
-
-FileBytes ReadAll(const String& path) {
+// Reads the whole file in pieces, handing each to sink; the size is a hint for the caller,
+// a file that grows while it is read is read to its end.
+template <typename Sink> void ReadInPieces(const String& path, std::size_t& sizeHint, Sink&& sink) {
     std::string name = ToUtf8(path);
     FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
@@ -60,18 +54,11 @@ FileBytes ReadAll(const String& path) {
         CannotOpen(path, errno);
     if (S_ISDIR(info.st_mode))
         CannotOpen(path, EISDIR);
-    // The size is a hint: a file that grows while it is read is read to its end.
-    std::size_t capacity = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0) + 1;
-    FileBytes bytes{std::make_unique_for_overwrite<char[]>(capacity), 0};
+    sizeHint = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
+    constexpr std::size_t kPiece = 1 << 20;
+    auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
     for (;;) {
-        if (bytes.Size == capacity) {
-            std::size_t larger = capacity * 2;
-            auto grown = std::make_unique_for_overwrite<char[]>(larger);
-            std::memcpy(grown.get(), bytes.Data.get(), bytes.Size);
-            bytes.Data = std::move(grown);
-            capacity = larger;
-        }
-        ssize_t n = ::read(fd.Get(), bytes.Data.get() + bytes.Size, capacity - bytes.Size);
+        ssize_t n = ::read(fd.Get(), buffer.get(), kPiece);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -79,9 +66,8 @@ FileBytes ReadAll(const String& path) {
         }
         if (n == 0)
             break;
-        bytes.Size += static_cast<std::size_t>(n);
+        sink(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
     }
-    return bytes;
 }
 
 } // namespace
@@ -97,7 +83,30 @@ String DecodeFiscalText(std::string_view bytes) {
 }
 
 String ReadFiscalFileText(const String& path) {
-    return DecodeFiscalText(ReadAll(path).View());
+    // Files without a byte-order mark (the usual case) are decoded piece by piece, so the
+    // raw bytes and the text are never held whole at the same time; a marked file is
+    // collected first, since its characters may straddle two pieces.
+    String text;
+    std::string marked;
+    bool first = true, hasMark = false;
+    std::size_t size = 0;
+    ReadInPieces(path, size, [&](std::string_view piece) {
+        if (first) {
+            first = false;
+            hasMark = piece.starts_with("\xEF\xBB\xBF") || piece.starts_with("\xFF\xFE") ||
+                      piece.starts_with("\xFE\xFF");
+            // Room for the CR that the view adds to lone line feeds.
+            if (!hasMark)
+                text.reserve(size + size / 32 + 16);
+        }
+        if (hasMark)
+            marked.append(piece);
+        else
+            text += Encoding::Ansi().Decode(piece);
+    });
+    if (hasMark)
+        return DecodeFiscalText(marked);
+    return text;
 }
 
 void LoadFiscalFile(const String& path, TMemoLines& view) {
