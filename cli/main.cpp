@@ -1,5 +1,5 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
-#include "Inspect.h"
+#include "FiscalListing.h"
 
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"

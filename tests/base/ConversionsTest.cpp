@@ -1,5 +1,6 @@
 // Number texts: the decimal reading, integers and the two-decimal form.
 #include "base/Conversions.h"
+#include "Regional.h"
 #include "base/Exception.h"
 
 #include <gtest/gtest.h>
@@ -11,15 +12,11 @@ using namespace ortavo;
 namespace {
 
 FormatSettings Point() {
-    FormatSettings s;
-    s.DecimalSeparator = u'.';
-    return s;
+    return ortavo::testing::WithDecimalSeparator(u'.');
 }
 
 FormatSettings Comma() {
-    FormatSettings s;
-    s.DecimalSeparator = u',';
-    return s;
+    return ortavo::testing::WithDecimalSeparator(u',');
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Fields of the fiscal file's records: positions, short lines, amounts and date texts.
 #include "reconciliation/FiscalRecords.h"
+#include "Regional.h"
 #include "base/Exception.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +10,7 @@ using namespace ortavo;
 namespace {
 
 FormatSettings Point() {
-    FormatSettings s;
-    s.DecimalSeparator = u'.';
-    return s;
+    return ortavo::testing::WithDecimalSeparator(u'.');
 }
 
 // A coupon line with the amounts at 81-93 and 95-107.

@@ -1,5 +1,5 @@
 // The inspect command: reads the loaded lines with the run's own conversions.
-#include "Inspect.h"
+#include "FiscalListing.h"
 
 #include "base/Conversions.h"
 #include "base/DateTime.h"
