@@ -30,6 +30,7 @@ struct ISC_BLOB_DESC_V2 {
 
 // isc_start_transaction and isc_event_block take a variable argument list in C; the binding
 // offers them in fixed forms: one database for the first, up to this many names for the second.
+// A count beyond what the fixed form passes is refused (client errors 4 and 82).
 inline constexpr int IBMaxEventNames = 15;
 
 // X(Result, name, (parameters), (arguments))

@@ -156,6 +156,10 @@ struct StartTransactionCall {
     StartTransactionFixed Proc;
     ISC_STATUS operator()(ISC_STATUS* status, isc_tr_handle* tran, short count, isc_db_handle* db,
                           unsigned short tpbLength, const ISC_SCHAR* tpb) const {
+        // The library reads one database, length and block for each one counted; only one
+        // was passed, so a larger count would have it read arguments that do not exist.
+        if (count > 1)
+            RaiseClientError(ibxeNotSupported);
         auto variadic = reinterpret_cast<decltype(&::isc_start_transaction)>(Proc);
         return variadic(status, tran, count, db, tpbLength, tpb);
     }

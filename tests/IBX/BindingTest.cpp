@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace ortavo {
 namespace {
@@ -86,6 +87,39 @@ TEST(FirebirdClient, StandBysRaiseTheirVersionTexts) {
                   0),
               u"isc_dsql_batch_execute  is an InterBase 2007 function. Please upgrade to "
               u"InterBase 2007 to use this functonality");
+}
+
+// isc_start_transaction and isc_event_block take variable argument lists in C; the binding's
+// fixed forms must hand the library exactly what it reads.
+TEST(FirebirdClient, FixedFormsOfTheVariadicCalls) {
+    IGDSLibrary& client = testing::Client();
+    const ISC_SCHAR* names[] = {"A", "BC"};
+    ISC_UCHAR* events = nullptr;
+    ISC_UCHAR* results = nullptr;
+    // Version byte, then per name its length, its bytes and a 4-byte count.
+    ASSERT_EQ(client.isc_event_block(&events, &results, 2, names), 1 + (1 + 1 + 4) + (1 + 2 + 4));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(events) + 1, 8), std::string("\x01"
+                                                                               "A\0\0\0\0\x02"
+                                                                               "BC",
+                                                                               8));
+    client.isc_free(reinterpret_cast<ISC_SCHAR*>(events));
+    client.isc_free(reinterpret_cast<ISC_SCHAR*>(results));
+
+    std::vector<const ISC_SCHAR*> many(IBMaxEventNames + 1, "E");
+    EXPECT_EQ(
+        ClientErrorOf([&] { client.isc_event_block(&events, &results, 16, many.data()); }, 82),
+        u"Exceded Maximum Event limits");
+
+    // A count of two databases would make the library read a second database, length and
+    // block that were never passed.
+    isc_db_handle db = 0;
+    isc_tr_handle tr = 0;
+    EXPECT_EQ(
+        ClientErrorOf(
+            [&] { client.isc_start_transaction(ThreadStatusVector(), &tr, 2, &db, 0, nullptr); },
+            4),
+        u"Unsupported feature");
+    EXPECT_EQ(tr, 0u);
 }
 
 TEST(Loader, MissingLibraryFailsOnEveryAttemptUntilItIsThere) {
