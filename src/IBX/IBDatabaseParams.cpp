@@ -169,15 +169,37 @@ namespace {
 struct CharacterSetEntry {
     const char16_t* Name;
     int CodePage; // 0: the narrow system code page
+    // The code page whose converter handles the text, when it is not CodePage itself.
+    int ConverterCodePage = 0;
 };
 
+// Code page 20936 is the Simplified Chinese GB2312 one, but an EUCJ_0208 database sends
+// EUC-JP: the connection reports 20936 and converts its text as EUC-JP (code page 20932).
+constexpr int EucJpCodePage = 20932;
+
 constexpr CharacterSetEntry CharacterSets[] = {
-    {u"NONE", 0},        {u"UTF8", 65001},   {u"UNICODE_FSS", 65001}, {u"SJIS_0208", 932},
-    {u"WIN1250", 1250},  {u"WIN1251", 1251}, {u"WIN1252", 1252},      {u"WIN1253", 1253},
-    {u"WIN1254", 1254},  {u"ASCII", 20127},  {u"DOS437", 437},        {u"DOS850", 850},
-    {u"DOS852", 852},    {u"DOS857", 857},   {u"DOS860", 860},        {u"DOS861", 861},
-    {u"DOS863", 863},    {u"DOS865", 865},   {u"EUCJ_0208", 20936},   {u"ISO8859_1", 28591},
-    {u"GB_2312", 52936}, {u"KSC_5601", 949},
+    {u"NONE", 0},
+    {u"UTF8", 65001},
+    {u"UNICODE_FSS", 65001},
+    {u"SJIS_0208", 932},
+    {u"WIN1250", 1250},
+    {u"WIN1251", 1251},
+    {u"WIN1252", 1252},
+    {u"WIN1253", 1253},
+    {u"WIN1254", 1254},
+    {u"ASCII", 20127},
+    {u"DOS437", 437},
+    {u"DOS850", 850},
+    {u"DOS852", 852},
+    {u"DOS857", 857},
+    {u"DOS860", 860},
+    {u"DOS861", 861},
+    {u"DOS863", 863},
+    {u"DOS865", 865},
+    {u"EUCJ_0208", 20936, EucJpCodePage},
+    {u"ISO8859_1", 28591},
+    {u"GB_2312", 52936},
+    {u"KSC_5601", 949},
 };
 
 const CharacterSetEntry* FindCharacterSet(StringView name) noexcept {
@@ -205,6 +227,13 @@ int CharacterSetCodePage(StringView characterSet) noexcept {
 
 bool IsKnownCharacterSet(StringView characterSet) noexcept {
     return FindCharacterSet(characterSet) != nullptr;
+}
+
+const Encoding& CharacterSetEncoding(StringView characterSet) {
+    const CharacterSetEntry* entry = FindCharacterSet(characterSet);
+    if (entry && entry->ConverterCodePage)
+        return Encoding::ForCodePage(entry->ConverterCodePage);
+    return Encoding::ForCodePage(CharacterSetCodePage(characterSet));
 }
 
 TDatabaseParamBlock BuildDPB(const TStrings& params) {
@@ -282,7 +311,7 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
             block.NamesCharacterSet = true;
             block.CharacterSet = value;
             block.CharacterSetCodePage = CharacterSetCodePage(value);
-            block.CharacterSetEncoding = &Encoding::ForCodePage(block.CharacterSetCodePage);
+            block.CharacterSetEncoding = &CharacterSetEncoding(value);
         }
     }
     // The attach call takes the length as a 16-bit number; a longer block would be cut.

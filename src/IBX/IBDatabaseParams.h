@@ -38,6 +38,9 @@ TDPBParamClass DatabaseParamClass(int code) noexcept;
 int CharacterSetCodePage(StringView characterSet) noexcept;
 // Whether the character-set table holds the name.
 bool IsKnownCharacterSet(StringView characterSet) noexcept;
+// The converter for text exchanged with a server using that character set. Raises
+// EEncodingError when this system cannot convert its code page.
+const Encoding& CharacterSetEncoding(StringView characterSet);
 
 struct TDatabaseParamBlock {
     std::string DPB; // starts with isc_dpb_version1

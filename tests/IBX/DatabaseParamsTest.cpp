@@ -119,6 +119,16 @@ TEST(DatabaseParams, LcCtypeChoosesTheCharacterSet) {
     EXPECT_EQ(block.CharacterSetEncoding->CodePage(), 1251);
     EXPECT_EQ(block.DPB.substr(block.DPB.size() - 9), std::string("\x30\x07win1251"));
 
+    // EUCJ_0208 reports the code page 20936 of its table entry, but that code page is GB2312;
+    // the text of such a connection is EUC-JP and must read back as Japanese.
+    TStringList japanese;
+    japanese.Add(u"lc_ctype=EUCJ_0208");
+    TDatabaseParamBlock euc = BuildDPB(japanese);
+    EXPECT_EQ(euc.CharacterSetCodePage, 20936);
+    ASSERT_NE(euc.CharacterSetEncoding, nullptr);
+    EXPECT_EQ(euc.CharacterSetEncoding->Decode("\xC6\xFC\xCB\xDC"), u"\u65E5\u672C");
+    EXPECT_EQ(euc.CharacterSetEncoding->Encode(u"\u65E5\u672C"), "\xC6\xFC\xCB\xDC");
+
     EXPECT_EQ(CharacterSetCodePage(u"UTF8"), 65001);
     EXPECT_EQ(CharacterSetCodePage(u"unicode_fss"), 65001);
     EXPECT_EQ(CharacterSetCodePage(u"KSC_5601"), 949);
