@@ -63,18 +63,46 @@ TIBDatabase::~TIBDatabase() {
         // destructor must not pass it on.
     }
     try {
-        for (int i = SQLObjectCount() - 1; i >= 0; --i)
-            if (i < SQLObjectCount())
-                FSQLObjects[static_cast<std::size_t>(i)]->NotifyDatabaseFree();
-        UnlinkSQLObjects();
-        RemoveTransactions();
+        // A disconnect handler that refused both the close and the forced close must not
+        // leave the attachment open behind a connection that no longer exists.
+        if (Connected())
+            DetachDatabase(true);
     } catch (...) {
-        // A link's handler failed; the remaining references are cleared below regardless.
+        // As above: only a link's handler can fail in a forced detach.
     }
-    for (TIBBase* link : FSQLObjects)
-        link->SetDatabase(nullptr);
-    FSQLObjects.clear();
-    FTransactions.clear();
+    // Every link and transaction is let go on its own, so that one failing handler leaves
+    // none of the others pointing at this connection once it is gone.
+    for (int i = SQLObjectCount() - 1; i >= 0; --i) {
+        if (i >= SQLObjectCount())
+            continue;
+        try {
+            FSQLObjects[static_cast<std::size_t>(i)]->NotifyDatabaseFree();
+        } catch (...) {
+            // The link's own handler failed; UnlinkSQLObjects lets it go below.
+        }
+    }
+    while (!FSQLObjects.empty()) {
+        TIBBase* link = FSQLObjects.back();
+        try {
+            UnlinkSQLObject(link);
+        } catch (...) {
+            // The link's Database setter failed: drop it from the list regardless.
+            std::erase(FSQLObjects, link);
+        }
+    }
+    for (int i = TransactionCount() - 1; i >= 0; --i) {
+        if (i >= TransactionCount())
+            continue;
+        TIBTransaction* transaction = FTransactions[static_cast<std::size_t>(i)];
+        try {
+            RemoveTransaction(transaction);
+        } catch (...) {
+            // The transaction ended (a forced end always ends), but a link of it failed on
+            // the way; it must still forget this connection.
+            ForgetTransaction(transaction);
+            transaction->ForgetDatabase(this);
+        }
+    }
     // Owned components (the internal transaction, the timer) go while this is still a
     // connection, so that nothing they do reaches a half-destroyed object.
     FInternalTransaction = nullptr;
@@ -387,6 +415,14 @@ void TIBDatabase::RemoveTransactions() {
     for (int i = TransactionCount() - 1; i >= 0; --i)
         if (i < TransactionCount())
             RemoveTransaction(FTransactions[static_cast<std::size_t>(i)]);
+}
+
+void TIBDatabase::ForgetTransaction(TIBTransaction* transaction) noexcept {
+    std::erase(FTransactions, transaction);
+    if (transaction == FDefaultTransaction) {
+        RemoveFreeNotification(FDefaultTransaction);
+        FDefaultTransaction = nullptr;
+    }
 }
 
 int TIBDatabase::FindTransaction(TIBTransaction* transaction) const {

@@ -145,6 +145,9 @@ private:
 
     // Ends links and transactions and detaches; forced, server errors are ignored.
     void DetachDatabase(bool force);
+    // Drops every reference to the transaction without ending or telling anything; the
+    // last resort of a destructor whose orderly removal failed.
+    void ForgetTransaction(TIBTransaction* transaction) noexcept;
     void Login();
     void PrepareDPB();
     void QueryDialect(IGDSLibrary& library);

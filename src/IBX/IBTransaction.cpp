@@ -78,23 +78,38 @@ TIBTransaction::~TIBTransaction() {
         // destructor must not pass that on. The handle is given up either way.
         FHandle = 0;
     }
-    try {
-        for (int i = SQLObjectCount() - 1; i >= 0; --i)
-            if (i < SQLObjectCount())
-                FSQLObjects[static_cast<std::size_t>(i)]->NotifyTransactionFree();
-        UnlinkSQLObjects();
-        RemoveDatabases();
-    } catch (...) {
-        // As above: a handler's failure must not escape; the references go below.
+    // Every link and database is let go on its own, so that one failing handler leaves
+    // none of the others pointing at this transaction once it is gone.
+    for (int i = SQLObjectCount() - 1; i >= 0; --i) {
+        if (i >= SQLObjectCount())
+            continue;
+        try {
+            FSQLObjects[static_cast<std::size_t>(i)]->NotifyTransactionFree();
+        } catch (...) {
+            // The link's own handler failed; it is let go below.
+        }
     }
-    for (TIBBase* link : FSQLObjects)
-        link->SetTransaction(nullptr);
-    FSQLObjects.clear();
-    for (TIBDatabase* database : FDatabases)
-        database->FTransactions.erase(
-            std::remove(database->FTransactions.begin(), database->FTransactions.end(), this),
-            database->FTransactions.end());
-    FDatabases.clear();
+    while (!FSQLObjects.empty()) {
+        TIBBase* link = FSQLObjects.back();
+        FSQLObjects.pop_back();
+        try {
+            if (link->Transaction() == this)
+                link->SetTransaction(nullptr);
+        } catch (...) {
+            // The link's Transaction setter failed; it is out of the list regardless.
+        }
+    }
+    for (int i = DatabaseCount() - 1; i >= 0; --i) {
+        if (i >= DatabaseCount())
+            continue;
+        TIBDatabase* database = FDatabases[static_cast<std::size_t>(i)];
+        try {
+            RemoveDatabase(database);
+        } catch (...) {
+            database->ForgetTransaction(this);
+            ForgetDatabase(database);
+        }
+    }
     FTimer = nullptr;
     DestroyComponents();
 }
@@ -465,6 +480,14 @@ void TIBTransaction::RemoveDatabases() {
     for (int i = DatabaseCount() - 1; i >= 0; --i)
         if (i < DatabaseCount())
             RemoveDatabase(FDatabases[static_cast<std::size_t>(i)]);
+}
+
+void TIBTransaction::ForgetDatabase(TIBDatabase* database) noexcept {
+    std::erase(FDatabases, database);
+    if (database == FDefaultDatabase) {
+        RemoveFreeNotification(FDefaultDatabase);
+        FDefaultDatabase = nullptr;
+    }
 }
 
 int TIBTransaction::FindDatabase(TIBDatabase* database) const {

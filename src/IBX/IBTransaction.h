@@ -127,6 +127,9 @@ private:
     friend class TIBDatabase;
 
     void FinishTransaction(TIBTransactionAction action, bool force);
+    // Drops every reference to the database without ending or telling anything; the last
+    // resort of a destructor whose orderly removal failed.
+    void ForgetDatabase(TIBDatabase* database) noexcept;
     void EndOnServer(TIBTransactionAction action, bool force);
     void NotifyLinks(void (TIBBase::*notify)());
     void TellMonitor(TIBTransactionAction action);

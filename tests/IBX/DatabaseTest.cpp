@@ -291,6 +291,41 @@ TEST(ConnectionLinkTest, LinksFollowTheConnectionAndAreToldAboutIt) {
     ExpectClientError([&] { link.CheckDatabase(); }, 24, u"Database not assigned");
 }
 
+TEST(ConnectionLinkTest, DestructionLetsEverythingGoWhateverTheHandlersDo) {
+    TTestDatabase db(TAccess::Embedded);
+    db.Execute("CREATE TABLE T1 (ID INTEGER)");
+    TIBTransaction tr;
+    TIBBase first(nullptr), second(nullptr);
+    std::string freed;
+    {
+        TIBDatabase base;
+        db.Configure(base);
+        base.SetDefaultTransaction(&tr);
+        first.SetDatabase(&base);
+        second.SetDatabase(&base);
+        first.OnDatabaseFree = [&](TIBBase&) { freed += "first "; };
+        second.OnDatabaseFree = [&](TIBBase&) {
+            freed += "second ";
+            throw Exception(u"refused");
+        };
+        base.Open();
+        tr.StartTransaction();
+        ExecuteIn(base, tr, "INSERT INTO T1 VALUES (1)");
+        // Refuses the close and the forced close alike.
+        base.BeforeDisconnect = [](TComponent&) { throw Exception(u"refused"); };
+    }
+    EXPECT_EQ(freed, "second first ");
+    EXPECT_EQ(first.Database(), nullptr);
+    EXPECT_EQ(second.Database(), nullptr);
+    EXPECT_EQ(tr.DatabaseCount(), 0);
+    EXPECT_EQ(tr.FindDefaultDatabase(), nullptr);
+    EXPECT_FALSE(tr.InTransaction());
+    EXPECT_EQ(db.QueryInt("SELECT COUNT(*) FROM T1"), 1);
+    EXPECT_EQ(db.QueryInt("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$SYSTEM_FLAG = 0 "
+                          "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION"),
+              0);
+}
+
 TEST(ConnectionIdleTimerTest, ClosesAfterTwoTicksWithoutACall) {
     TTestDatabase db(TAccess::Embedded);
     TManualTimers timers;

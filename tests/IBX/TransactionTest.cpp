@@ -370,6 +370,32 @@ TEST(TransactionDestructionOwnerTest, WindowLikeOwnerCommitsWhenItFreesItsCompon
     EXPECT_EQ(db.QueryInt("SELECT COUNT(*) FROM T1"), 1);
 }
 
+TEST(TransactionDestructionOwnerTest, FailingFreeHandlerStillLetsEveryLinkAndDatabaseGo) {
+    TIBDatabase base;
+    TIBBase first(nullptr), second(nullptr), third(nullptr);
+    std::string freed;
+    {
+        TIBTransaction tr;
+        base.SetDefaultTransaction(&tr);
+        first.SetTransaction(&tr);
+        second.SetTransaction(&tr);
+        third.SetTransaction(&tr);
+        first.OnTransactionFree = [&](TIBBase&) { freed += "first "; };
+        second.OnTransactionFree = [&](TIBBase&) { freed += "second "; };
+        third.OnTransactionFree = [&](TIBBase&) {
+            freed += "third ";
+            throw Exception(u"refused");
+        };
+    }
+    EXPECT_EQ(freed, "third second first ");
+    for (TIBBase* link : {&first, &second, &third}) {
+        EXPECT_EQ(link->Transaction(), nullptr);
+        EXPECT_EQ(link->Database(), &base); // taken from the transaction, and kept
+    }
+    EXPECT_EQ(base.DefaultTransaction(), nullptr);
+    EXPECT_EQ(base.TransactionCount(), 1); // the internal transaction
+}
+
 TEST(TransactionIdleTimerTest, EndsWithTheDefaultActionAfterTwoIdleTicks) {
     TTestDatabase db(TAccess::Embedded);
     TManualTimers timers;
