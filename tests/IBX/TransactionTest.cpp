@@ -370,7 +370,7 @@ TEST(TransactionDestructionOwnerTest, WindowLikeOwnerCommitsWhenItFreesItsCompon
     EXPECT_EQ(db.QueryInt("SELECT COUNT(*) FROM T1"), 1);
 }
 
-TEST(TransactionDestructionOwnerTest, FailingFreeHandlerStillLetsEveryLinkAndDatabaseGo) {
+TEST(TransactionDestructionLinkTest, FailingFreeHandlerStillLetsEveryLinkAndDatabaseGo) {
     TIBDatabase base;
     TIBBase first(nullptr), second(nullptr), third(nullptr);
     std::string freed;
