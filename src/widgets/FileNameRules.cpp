@@ -37,12 +37,22 @@ String WithoutTrailingSeparator(StringView path) {
 }
 
 bool FolderExists(StringView path) {
+    // A trailing "/" would make the system follow a link before it is looked at.
+    std::size_t n = path.size();
+    while (n > 1 && path[n - 1] == u'/')
+        --n;
+    const std::string name = ToUtf8(path.substr(0, n));
     struct stat info {};
-    if (::stat(ToUtf8(path).c_str(), &info) == 0)
-        return S_ISDIR(info.st_mode);
+    if (::lstat(name.c_str(), &info) == 0) {
+        if (!S_ISLNK(info.st_mode))
+            return S_ISDIR(info.st_mode);
+        // A link counts only when what it leads to can be reached and is a folder.
+        return ::stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
     switch (errno) {
     case ENOENT:       // not found
     case ENOTDIR:      // a path part is not a folder: path not found
+    case ELOOP:        // a path part is a link that leads back to itself: path not found
     case ENAMETOOLONG: // invalid name
     case ENXIO:        // device not ready
     case ENODEV:

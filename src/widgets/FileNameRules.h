@@ -17,8 +17,9 @@ StringView NamePart(StringView text);
 // colon or is the whole path ("/data/" gives "/data", "C:\" and "/" stay).
 String WithoutTrailingSeparator(StringView path);
 
-// A folder, or a link to one. When the attributes cannot be read, the folder counts as
-// existing unless the reason says the path is not there or cannot name anything.
+// A folder, or a link to one that can be followed (a dangling or looping link is no
+// folder). When the attributes cannot be read, the folder counts as existing unless the
+// reason says the path is not there or cannot name anything.
 bool FolderExists(StringView path);
 
 } // namespace ortavo
