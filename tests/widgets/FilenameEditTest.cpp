@@ -128,6 +128,12 @@ TEST(FileNameRules, FolderExistence) {
     EXPECT_FALSE(FolderExists(u""));
     std::filesystem::create_symlink(temp.Path(), temp.Path() / "link");
     EXPECT_TRUE(FolderExists(folder + u"/link"));
+    EXPECT_TRUE(FolderExists(folder + u"/link/"));
+    // Links that cannot be followed lead to no folder, with or without a trailing "/".
+    std::filesystem::create_symlink(temp.Path() / "loop", temp.Path() / "loop");
+    std::filesystem::create_symlink(temp.Path() / "gone", temp.Path() / "dangling");
+    for (const char16_t* name : {u"/loop", u"/loop/", u"/loop/below", u"/dangling", u"/dangling/"})
+        EXPECT_FALSE(FolderExists(folder + name)) << ToUtf8(name);
 }
 
 TEST(FileNameRules, TheFilterShowsEveryFile) {
