@@ -14,24 +14,35 @@
 
 namespace ortavo {
 
-// Cuts what typing or pasting puts beyond the limit, keeping what fits. Texts put by the
-// program pass whole, and a text already longer than the limit may still shrink.
+// Keeps what typing or pasting puts in to what fits beside the characters that stay: at
+// most MaxLength in all. Deleting always works, so a browsed text longer than the limit may
+// shrink, but nothing typed is added to it while it is over the limit. Texts put by the
+// program pass whole.
 class TsFilenameEdit::TLengthLimit : public QValidator {
 public:
     explicit TLengthLimit(TsFilenameEdit& edit) : QValidator(&edit), FEdit(edit) {}
 
     State validate(QString& input, int& pos) const override {
-        if (FEdit.FPutting)
+        const qsizetype limit = FEdit.FMaxLength;
+        if (FEdit.FPutting || input.size() <= limit)
             return Acceptable;
-        qsizetype limit = std::max<qsizetype>(FEdit.FMaxLength, FEdit.FAcceptedLength);
-        if (input.size() <= limit)
-            return Acceptable;
-        // What was just put in ends at the cursor.
-        qsizetype excess = input.size() - limit;
-        qsizetype from = std::max<qsizetype>(0, pos - excess);
-        input.remove(from, pos - from);
-        pos = static_cast<int>(from);
-        return input.size() <= limit ? Acceptable : Invalid;
+        // What was put in ends at the cursor; what follows it is the old text's end.
+        const QString& before = FEdit.FAcceptedText;
+        const qsizetype tail = input.size() - pos;
+        if (pos < 0 || tail > before.size() ||
+            QStringView(input).sliced(pos) != QStringView(before).last(tail))
+            return input.size() <= before.size() ? Acceptable : Invalid;
+        qsizetype from = 0;
+        const qsizetype head = std::min<qsizetype>(pos, before.size() - tail);
+        while (from < head && input[from] == before[from])
+            ++from;
+        const qsizetype kept = from + tail;
+        const qsizetype fits = std::max<qsizetype>(0, limit - kept);
+        if (pos - from > fits) {
+            input.remove(from + fits, pos - from - fits);
+            pos = static_cast<int>(from + fits);
+        }
+        return Acceptable;
     }
 
 private:
@@ -43,7 +54,7 @@ TsFilenameEdit::TsFilenameEdit(QWidget* parent)
     setValidator(new TLengthLimit(*this));
     setAcceptDrops(false);
     connect(this, &QLineEdit::textChanged, this,
-            [this](const QString& text) { FAcceptedLength = text.size(); });
+            [this](const QString& text) { FAcceptedText = text; });
     connect(FButton, &QToolButton::clicked, this, [this] {
         GuardEvent(this, [this] {
             if (!FReadOnly)
@@ -135,7 +146,10 @@ void TsFilenameEdit::BrowseForFile() {
 }
 
 void TsFilenameEdit::keyPressEvent(QKeyEvent* event) {
-    if (event->keyCombination() == FClickKey) {
+    // The arrow of the number pad is the same key.
+    const QKeyCombination pressed(event->modifiers() & ~Qt::KeypadModifier,
+                                  static_cast<Qt::Key>(event->key()));
+    if (pressed == FClickKey) {
         event->accept();
         if (!FReadOnly && FButton->GlyphWidth() > 0)
             GuardEvent(this, [this] { BrowseForFile(); });

@@ -61,8 +61,8 @@ private:
     TsEditButton* FButton;
     TsOpenDialog FDialog;
     int FMaxLength = 255;
-    // Length of the text before the edit under way; a browsed text may exceed the limit.
-    qsizetype FAcceptedLength = 0;
+    // The text before the edit under way; a browsed text may exceed the limit.
+    QString FAcceptedText;
     // Set while the text is put by the program, which the typing limit does not cut.
     bool FPutting = false;
     bool FCheckOnExit = true;

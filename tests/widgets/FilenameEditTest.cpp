@@ -205,12 +205,16 @@ TEST_F(FilenameEditTest, AltDownAndTheButtonBrowseUnlessReadOnly) {
     EXPECT_EQ(edit->Text(), Folder() + u"/x.txt");
     QTest::mouseClick(edit->Button(), Qt::LeftButton);
     EXPECT_EQ(dialog.Shown, 2);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier | Qt::KeypadModifier);
+    EXPECT_EQ(dialog.Shown, 3);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(dialog.Shown, 3);
     edit->SetReadOnly(true);
     QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
     QTest::mouseClick(edit->Button(), Qt::LeftButton);
     edit->BrowseForFile();
-    EXPECT_EQ(dialog.Shown, 2);
-    EXPECT_EQ(window.Keys, 0); // Alt+Down is consumed either way
+    EXPECT_EQ(dialog.Shown, 3);
+    EXPECT_EQ(window.Keys, 1); // Alt+Down is consumed either way; Alt+Shift+Down is not it
 }
 
 TEST_F(FilenameEditTest, TypingStopsAt255WhileABrowsedPathGoesInWhole) {
@@ -235,6 +239,19 @@ TEST_F(FilenameEditTest, TypingStopsAt255WhileABrowsedPathGoesInWhole) {
     EXPECT_EQ(edit->Text().size(), longPath.size() - 1);
     QTest::keySequence(edit, QKeySequence::Undo);
     EXPECT_EQ(edit->Text(), longPath);
+
+    // Over a browsed path that is longer than the limit, what is typed or pasted in its
+    // place still has only 255 characters of room.
+    edit->selectAll();
+    QTest::keySequence(edit, QKeySequence::Paste);
+    EXPECT_EQ(edit->text(), QString(255, QLatin1Char('p')));
+    edit->SetText(longPath);
+    edit->setSelection(static_cast<int>(longPath.size()) - 4, 4);
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    EXPECT_EQ(edit->Text(), longPath.substr(0, longPath.size() - 4));
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("/data/E14.txt"));
+    EXPECT_EQ(edit->text(), QStringLiteral("/data/E14.txt"));
 }
 
 TEST_F(FilenameEditTest, FocusSelectsAllAndEnterEscAreConsumed) {
