@@ -35,7 +35,6 @@ TEST_F(MainWindowTest, LayoutTable) {
         QRect place;
     } rows[] = {
         {form->Memo1, "Memo1", {8, 91, 761, 89}},
-        {form->edtBase, "edtBase", {8, 24, 473, 21}},
         {form->Memo2, "Memo2", {8, 192, 753, 130}},
         {form->edtArquivo, "edtArquivo", {8, 64, 473, 21}},
         {form->Button1, "Button1", {520, 56, 75, 25}},
@@ -44,6 +43,11 @@ TEST_F(MainWindowTest, LayoutTable) {
         EXPECT_EQ(row.control->objectName(), QString::fromLatin1(row.name));
         EXPECT_EQ(row.control->geometry(), row.place) << row.name;
     }
+    // edtBase's height follows the font: 21 pixels around the designed font's 13-pixel text.
+    EXPECT_EQ(form->edtBase->objectName(), QStringLiteral("edtBase"));
+    EXPECT_EQ(form->edtBase->pos(), QPoint(8, 24));
+    EXPECT_EQ(form->edtBase->width(), 473);
+    EXPECT_EQ(form->edtBase->height(), form->edtBase->fontMetrics().height() + 21 - 13);
     // Labels sit at their places and are as large as their text.
     EXPECT_EQ(form->Label1->pos(), QPoint(8, 8));
     EXPECT_EQ(form->Label2->pos(), QPoint(8, 51));

@@ -1,5 +1,5 @@
 // The plain controls: the button's keys and its click handler's failures, the label's
-// size, the edit's selection on keyboard focus.
+// size, the edit's selection on keyboard focus and its height that follows the font.
 #include "widgets/Button.h"
 #include "widgets/Edit.h"
 #include "widgets/EventGuard.h"
@@ -97,4 +97,29 @@ TEST(Edit, KeyboardFocusSelectsTheWholeTextAndTheTextIsVerbatim) {
     edit.setFocus(Qt::TabFocusReason);
     EXPECT_EQ(edit.selectedText(), edit.text());
     EXPECT_EQ(edit.Text(), u"  localhost:c:\\voras\\talimor\\base.fdb  ");
+}
+
+TEST(Edit, TheHeightFollowsTheFontWhateverTheLayoutSays) {
+    QWidget window;
+    QFont small = window.font();
+    small.setPixelSize(11);
+    window.setFont(small);
+    TEdit edit(&window);
+    edit.setGeometry(8, 24, 473, 21);
+    const int designed = edit.height();
+    EXPECT_EQ(edit.geometry().topLeft(), QPoint(8, 24));
+    EXPECT_EQ(edit.width(), 473);
+    EXPECT_GT(designed, edit.fontMetrics().height());
+
+    QFont large = small;
+    large.setPixelSize(30);
+    window.setFont(large);
+    EXPECT_GT(edit.height(), designed + 15);
+    EXPECT_GT(edit.height(), edit.fontMetrics().height());
+    EXPECT_EQ(edit.geometry().topLeft(), QPoint(8, 24));
+    EXPECT_EQ(edit.width(), 473);
+
+    edit.SetAutoSize(false);
+    edit.setGeometry(8, 24, 473, 21);
+    EXPECT_EQ(edit.height(), 21);
 }
