@@ -299,6 +299,13 @@ void TIBDatabase::ConnectToServer() {
 
     IGDSLibrary& library = Library();
     const std::string name = Encoding::Ansi().Encode(FDBName);
+    // The attach call takes the name's length as a 16-bit count: a longer name would wrap
+    // and attach to a different name, so it is refused.
+    constexpr std::size_t MaxNameBytes = 32767;
+    if (name.size() > MaxNameBytes)
+        throw EIBClientError(
+            ibxeStringTooLarge,
+            Format(u"Database name is %d bytes long; at most %d fit", {name.size(), MaxNameBytes}));
     const ISC_STATUS status =
         Call(library.isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
                                          name.data(), &FHandle, FDPBLength,

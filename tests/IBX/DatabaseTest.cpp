@@ -78,6 +78,21 @@ TEST_P(ConnectionTest, MissingFileGivesTheServerMessageAndStaysClosed) {
     EXPECT_TRUE(base.Connected());
 }
 
+TEST(ConnectionNameTest, NameTooLongForTheAttachCallIsRefused) {
+    TTestDatabase db(TAccess::Embedded);
+    TIBDatabase base;
+    db.Configure(base);
+    base.SetDatabaseName(String(40000, u'x'));
+    try {
+        base.Open();
+        FAIL() << "attached with a wrapped name length";
+    } catch (const EIBClientError& error) {
+        EXPECT_EQ(error.SQLCode(), 119);
+        EXPECT_EQ(error.Message(), u"Database name is 40000 bytes long; at most 32767 fit");
+    }
+    EXPECT_FALSE(base.Connected());
+}
+
 TEST(ConnectionServerTest, WrongPasswordGivesTheServerMessageAndStaysClosed) {
     TTestDatabase db(TAccess::Server);
     TIBDatabase base;
