@@ -2,8 +2,7 @@
 #include "UPrincipal.h"
 
 #include "app/Application.h"
-#include "base/Clock.h"
-#include "base/FormatSettings.h"
+#include "reconciliation/RunLog.h"
 
 #include <QFontDatabase>
 
@@ -29,11 +28,6 @@ TControl* Place(QWidget* window, const char* name, int left, int top, int width,
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(left, top, width, height);
     return control;
-}
-
-String TwoDigits(int value) {
-    return String{static_cast<char16_t>(u'0' + value / 10 % 10),
-                  static_cast<char16_t>(u'0' + value % 10)};
 }
 
 } // namespace
@@ -112,12 +106,7 @@ void TForm1::Button1Click(QObject* /*Sender*/) {
 }
 
 void TForm1::log(const String& mensagem) {
-    const LocalTime now = LocalNow();
-    const char16_t separator = CurrentFormatSettings().TimeSeparator;
-    const String sep = separator ? String(1, separator) : String();
-    // The milliseconds are dropped, not rounded.
-    Memo2->Lines().Add(TwoDigits(now.Hour) + sep + TwoDigits(now.Minute) + sep +
-                       TwoDigits(now.Second) + u" -> " + mensagem);
+    Memo2->Lines().Add(RunLogLine(mensagem));
 }
 
 void TForm1::ShowNotice(const String& text) {

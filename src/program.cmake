@@ -2,7 +2,7 @@
 # executable with the program block.
 add_library(ortavo_principal STATIC ${CMAKE_CURRENT_LIST_DIR}/UPrincipal.cpp)
 target_include_directories(ortavo_principal PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(ortavo_principal PUBLIC ortavo_app ortavo_widgets ortavo_base
+target_link_libraries(ortavo_principal PUBLIC ortavo_app ortavo_widgets ortavo_reconciliation ortavo_base
   PRIVATE ortavo_warnings)
 
 add_executable(Ortavo ${CMAKE_CURRENT_LIST_DIR}/Ortavo.cpp)
