@@ -6,9 +6,8 @@
 #include "IBX/IBConnectionLoss.h"
 #include "IBX/IBDatabaseParams.h"
 #include "IBX/IBIntf.h"
+#include "IBX/IBLists.h"
 #include "IBX/IBTimer.h"
-
-#include <algorithm>
 
 namespace ortavo {
 
@@ -16,17 +15,6 @@ namespace {
 
 constexpr char isc_info_db_SQL_dialect_item = 62;
 constexpr short DatabaseInfoReplySize = 512;
-
-template <typename T> int IndexOf(const std::vector<T*>& list, const T* item) {
-    auto it = std::find(list.begin(), list.end(), item);
-    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-template <typename T> T* ItemAt(const std::vector<T*>& list, int index) {
-    if (index < 0 || index >= static_cast<int>(list.size()))
-        throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
-    return list[static_cast<std::size_t>(index)];
-}
 
 } // namespace
 
@@ -72,15 +60,13 @@ TIBDatabase::~TIBDatabase() {
     }
     // Every link and transaction is let go on its own, so that one failing handler leaves
     // none of the others pointing at this connection once it is gone.
-    for (int i = SQLObjectCount() - 1; i >= 0; --i) {
-        if (i >= SQLObjectCount())
-            continue;
+    ForEachFromLast(FSQLObjects, [](TIBBase* link) {
         try {
-            FSQLObjects[static_cast<std::size_t>(i)]->NotifyDatabaseFree();
+            link->NotifyDatabaseFree();
         } catch (...) {
-            // The link's own handler failed; UnlinkSQLObjects lets it go below.
+            // The link's own handler failed; it is unlinked below.
         }
-    }
+    });
     while (!FSQLObjects.empty()) {
         TIBBase* link = FSQLObjects.back();
         try {
@@ -90,10 +76,7 @@ TIBDatabase::~TIBDatabase() {
             std::erase(FSQLObjects, link);
         }
     }
-    for (int i = TransactionCount() - 1; i >= 0; --i) {
-        if (i >= TransactionCount())
-            continue;
-        TIBTransaction* transaction = FTransactions[static_cast<std::size_t>(i)];
+    ForEachFromLast(FTransactions, [this](TIBTransaction* transaction) {
         try {
             RemoveTransaction(transaction);
         } catch (...) {
@@ -102,7 +85,7 @@ TIBDatabase::~TIBDatabase() {
             ForgetTransaction(transaction);
             transaction->ForgetDatabase(this);
         }
-    }
+    });
     // Owned components (the internal transaction, the timer) go while this is still a
     // connection, so that nothing they do reaches a half-destroyed object.
     FInternalTransaction = nullptr;
@@ -419,9 +402,8 @@ void TIBDatabase::RemoveTransaction(TIBTransaction* transaction) {
 }
 
 void TIBDatabase::RemoveTransactions() {
-    for (int i = TransactionCount() - 1; i >= 0; --i)
-        if (i < TransactionCount())
-            RemoveTransaction(FTransactions[static_cast<std::size_t>(i)]);
+    ForEachFromLast(FTransactions,
+                    [this](TIBTransaction* transaction) { RemoveTransaction(transaction); });
 }
 
 void TIBDatabase::ForgetTransaction(TIBTransaction* transaction) noexcept {
@@ -467,9 +449,7 @@ void TIBDatabase::UnlinkSQLObject(TIBBase* link) {
 }
 
 void TIBDatabase::UnlinkSQLObjects() {
-    for (int i = SQLObjectCount() - 1; i >= 0; --i)
-        if (i < SQLObjectCount())
-            UnlinkSQLObject(FSQLObjects[static_cast<std::size_t>(i)]);
+    ForEachFromLast(FSQLObjects, [this](TIBBase* link) { UnlinkSQLObject(link); });
 }
 
 bool TIBDatabase::Has_COMPUTED_BLR(const String&, const String&) const {

@@ -6,11 +6,11 @@
 #include "IBX/IBConnectionLoss.h"
 #include "IBX/IBDatabase.h"
 #include "IBX/IBIntf.h"
+#include "IBX/IBLists.h"
 #include "IBX/IBTimer.h"
 #include "IBX/IBTransactionParams.h"
 #include "base/Encoding.h"
 
-#include <algorithm>
 #include <exception>
 
 namespace ortavo {
@@ -27,17 +27,6 @@ struct TISC_TEB {
 constexpr char isc_info_tra_id_item = 4;
 constexpr short TransactionInfoReplySize = 64;
 constexpr double RollbackRetainingClientVersion = 6.0;
-
-template <typename T> int IndexOf(const std::vector<T*>& list, const T* item) {
-    auto it = std::find(list.begin(), list.end(), item);
-    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-template <typename T> T* ItemAt(const std::vector<T*>& list, int index) {
-    if (index < 0 || index >= static_cast<int>(list.size()))
-        throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
-    return list[static_cast<std::size_t>(index)];
-}
 
 bool IsFullEnd(TIBTransactionAction action) {
     return action == TIBTransactionAction::TACommit || action == TIBTransactionAction::TARollback;
@@ -80,15 +69,13 @@ TIBTransaction::~TIBTransaction() {
     }
     // Every link and database is let go on its own, so that one failing handler leaves
     // none of the others pointing at this transaction once it is gone.
-    for (int i = SQLObjectCount() - 1; i >= 0; --i) {
-        if (i >= SQLObjectCount())
-            continue;
+    ForEachFromLast(FSQLObjects, [](TIBBase* link) {
         try {
-            FSQLObjects[static_cast<std::size_t>(i)]->NotifyTransactionFree();
+            link->NotifyTransactionFree();
         } catch (...) {
             // The link's own handler failed; it is let go below.
         }
-    }
+    });
     while (!FSQLObjects.empty()) {
         TIBBase* link = FSQLObjects.back();
         FSQLObjects.pop_back();
@@ -99,17 +86,16 @@ TIBTransaction::~TIBTransaction() {
             // The link's Transaction setter failed; it is out of the list regardless.
         }
     }
-    for (int i = DatabaseCount() - 1; i >= 0; --i) {
-        if (i >= DatabaseCount())
-            continue;
-        TIBDatabase* database = FDatabases[static_cast<std::size_t>(i)];
+    ForEachFromLast(FDatabases, [this](TIBDatabase* database) {
         try {
             RemoveDatabase(database);
         } catch (...) {
+            // A removal that fails part way must still leave neither side pointing at the
+            // other.
             database->ForgetTransaction(this);
             ForgetDatabase(database);
         }
-    }
+    });
     FTimer = nullptr;
     DestroyComponents();
 }
@@ -477,9 +463,7 @@ void TIBTransaction::RemoveDatabase(TIBDatabase* database) {
 }
 
 void TIBTransaction::RemoveDatabases() {
-    for (int i = DatabaseCount() - 1; i >= 0; --i)
-        if (i < DatabaseCount())
-            RemoveDatabase(FDatabases[static_cast<std::size_t>(i)]);
+    ForEachFromLast(FDatabases, [this](TIBDatabase* database) { RemoveDatabase(database); });
 }
 
 void TIBTransaction::ForgetDatabase(TIBDatabase* database) noexcept {
