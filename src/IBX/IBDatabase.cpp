@@ -262,7 +262,6 @@ void TIBDatabase::PrepareDPB() {
             FEncoding = block.CharacterSetEncoding;
     }
     FDPB = std::move(block.DPB);
-    FDPBLength = static_cast<std::int16_t>(FDPB.size());
     ++FDPBBuildCount;
 }
 
@@ -291,8 +290,8 @@ void TIBDatabase::ConnectToServer() {
             Format(u"Database name is %d bytes long; at most %d fit", {name.size(), MaxNameBytes}));
     const ISC_STATUS status =
         Call(library.isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                         name.data(), &FHandle, FDPBLength,
-                                         FDPBLength > 0 ? FDPB.data() : nullptr),
+                                         name.data(), &FHandle, DPBLength(),
+                                         FDPB.empty() ? nullptr : FDPB.data()),
              false);
     if (status > 0) {
         FHandle = 0;

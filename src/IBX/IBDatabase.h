@@ -86,7 +86,8 @@ public:
     const ortavo::Encoding& Encoding() const noexcept { return *FEncoding; }
     // The parameter block of the last connect, and how often one was built.
     const std::string& DPB() const noexcept { return FDPB; }
-    std::int16_t DPBLength() const noexcept { return FDPBLength; }
+    // BuildDPB refuses a block longer than 32767 bytes, so the length fits.
+    std::int16_t DPBLength() const noexcept { return static_cast<std::int16_t>(FDPB.size()); }
     int DPBBuildCount() const noexcept { return FDPBBuildCount; }
 
     TIBBase* SQLObjects(int index) const { return GetSQLObject(index); }
@@ -165,7 +166,6 @@ private:
     TStringList FDBParams;
     bool FDBParamsChanged = true;
     std::string FDPB;
-    std::int16_t FDPBLength = 0;
     int FDPBBuildCount = 0;
     isc_db_handle FHandle = 0;
     bool FHandleIsShared = false;

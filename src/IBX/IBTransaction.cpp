@@ -239,14 +239,13 @@ void TIBTransaction::StartTransaction() {
     if (FTRParamsChanged) {
         // Cleared only once the block is built: refused parameters stay refused.
         FTPB = BuildTPB(FTRParams);
-        FTPBLength = static_cast<std::int16_t>(FTPB.size());
         FTRParamsChanged = false;
     }
     std::vector<TISC_TEB> teb;
     teb.reserve(FDatabases.size());
     for (TIBDatabase* database : FDatabases)
         teb.push_back(
-            {database->HandleAddress(), FTPBLength, FTPBLength > 0 ? FTPB.data() : nullptr});
+            {database->HandleAddress(), TPBLength(), FTPB.empty() ? nullptr : FTPB.data()});
     IGDSLibrary& library = FDatabases.front()->Library();
     const ISC_STATUS status =
         Call(library.isc_start_multiple(ThreadStatusVector(), &FHandle,

@@ -75,7 +75,8 @@ public:
     int SQLObjectCount() const noexcept { return static_cast<int>(FSQLObjects.size()); }
     // The block of the last start (empty for no Params lines).
     const std::string& TPB() const noexcept { return FTPB; }
-    std::int16_t TPBLength() const noexcept { return FTPBLength; }
+    // BuildTPB refuses a block longer than 32767 bytes, so the length fits.
+    std::int16_t TPBLength() const noexcept { return static_cast<std::int16_t>(FTPB.size()); }
     // The server's number for the active transaction, asked once; 0 while inactive.
     std::int64_t TransactionID();
 
@@ -147,7 +148,6 @@ private:
     bool FHandleIsShared = false;
     bool FStreamedActive = false;
     std::string FTPB;
-    std::int16_t FTPBLength = 0;
     TIBTimer* FTimer = nullptr; // owned as a component, present while IdleTimer > 0
     TIBTransactionAction FDefaultAction = TIBTransactionAction::TACommit;
     TStringList FTRParams;
