@@ -16,6 +16,16 @@ namespace {
 constexpr char isc_info_db_SQL_dialect_item = 62;
 constexpr short DatabaseInfoReplySize = 512;
 
+// The binding registered under spelling, loaded; client error 123 naming shownName when
+// nothing is registered under it.
+std::shared_ptr<IGDSLibrary> LoadedBinding(const String& spelling, const String& shownName) {
+    std::shared_ptr<IGDSLibrary> library = GetGDSLibrary(spelling);
+    if (!library)
+        RaiseClientError(ibxeInvalidLibraryType, {shownName});
+    library->CheckIBLoaded();
+    return library;
+}
+
 } // namespace
 
 TIBDatabase::TIBDatabase(TComponent* owner)
@@ -127,12 +137,8 @@ void TIBDatabase::SetServerType(const String& value) {
     if (Connected())
         throw Exception(u"ServerType can not be changed on an active connection");
     const String spelling = LookupServerType(value);
-    std::shared_ptr<IGDSLibrary> library = GetGDSLibrary(spelling);
-    if (!library)
-        RaiseClientError(ibxeInvalidLibraryType, {value});
     // The previous binding stays until the new one is loaded.
-    library->CheckIBLoaded();
-    FGDSLibrary = std::move(library);
+    FGDSLibrary = LoadedBinding(spelling, value);
     FServerType = spelling;
 }
 
@@ -192,25 +198,23 @@ void TIBDatabase::CheckDatabaseName() const {
 }
 
 IGDSLibrary* TIBDatabase::GDSLibrary() {
-    if (!FGDSLibrary && !FServerType.empty()) {
-        std::shared_ptr<IGDSLibrary> library = GetGDSLibrary(FServerType);
-        if (!library)
-            RaiseClientError(ibxeInvalidLibraryType, {FServerType});
-        library->CheckIBLoaded();
-        FGDSLibrary = std::move(library);
-    }
+    if (!FGDSLibrary && !FServerType.empty())
+        FGDSLibrary = LoadedBinding(FServerType, FServerType);
     return FGDSLibrary.get();
 }
 
-IGDSLibrary& TIBDatabase::Library() {
+void TIBDatabase::UseDefaultServerType() {
     if (FServerType.empty())
         SetServerType(u"IBServer");
+}
+
+IGDSLibrary& TIBDatabase::Library() {
+    UseDefaultServerType();
     return *GDSLibrary();
 }
 
 ISC_STATUS TIBDatabase::Call(ISC_STATUS status, bool raiseError) {
-    if (FServerType.empty())
-        SetServerType(u"IBServer");
+    UseDefaultServerType();
     FCanTimeout = false;
     if (raiseError && status > 0 && ConnectionLost()) {
         // The message is read before ForceClose makes further client calls.
@@ -266,8 +270,7 @@ void TIBDatabase::PrepareDPB() {
 }
 
 void TIBDatabase::ConnectToServer() {
-    if (FServerType.empty())
-        SetServerType(u"IBServer");
+    UseDefaultServerType();
     CheckInactive();
     CheckDatabaseName();
     if (!LoginPrompt() && !FHiddenPassword.empty()) {
@@ -467,8 +470,7 @@ void TIBDatabase::FlushSchema() {}
 
 void TIBDatabase::Loaded() {
     TCustomConnection::Loaded();
-    if (FServerType.empty())
-        SetServerType(u"IBServer");
+    UseDefaultServerType();
     if (!FAllowStreamedConnected) {
         FStreamedConnected = false;
         for (TIBTransaction* transaction : FTransactions)

@@ -152,6 +152,8 @@ private:
     void Login();
     void PrepareDPB();
     void QueryDialect(IGDSLibrary& library);
+    // Without a server type the connection takes "IBServer", loading its binding.
+    void UseDefaultServerType();
     IGDSLibrary& Library();
     void TimerTick();
 
