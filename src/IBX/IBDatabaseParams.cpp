@@ -263,10 +263,14 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
         int code = DatabaseParamCode(name);
         if (code == 0)
             RaiseClientError(ibxeDPBConstantUnknownEx, {written});
-        TDPBParamClass kind = DatabaseParamClass(code);
+        const TDPBParamClass kind = DatabaseParamClass(code);
+        if (kind == TDPBParamClass::Unsupported)
+            RaiseClientError(ibxeDPBConstantNotSupported, {written});
+        dpb += static_cast<char>(code);
         switch (kind) {
         case TDPBParamClass::Unsupported:
-            RaiseClientError(ibxeDPBConstantNotSupported, {written});
+        case TDPBParamClass::BareCode:
+            break;
         case TDPBParamClass::Text: {
             std::string bytes = Encoding::Ansi().Encode(value);
             // The length byte holds at most 255; a longer value is refused, not cut.
@@ -275,35 +279,24 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
                     ibxeStringTooLarge,
                     Format(u"DPB Constant (%s) value is %d bytes long; at most %d fit",
                            {written, bytes.size(), MaxTextValueBytes}));
-            dpb += static_cast<char>(code);
             dpb += static_cast<char>(bytes.size());
             dpb += bytes;
             break;
         }
         case TDPBParamClass::Int32:
-            dpb += static_cast<char>(code);
             AppendInteger(dpb, static_cast<std::uint32_t>(StrToInt(value)), 4);
             break;
         case TDPBParamClass::Int8:
-            dpb += static_cast<char>(code);
             AppendInteger(dpb, static_cast<std::uint32_t>(StrToInt(value)), 1);
             break;
         case TDPBParamClass::Int64:
-            dpb += static_cast<char>(code);
             AppendInteger(dpb, static_cast<std::uint64_t>(StrToInt64(value)), 8);
             break;
         case TDPBParamClass::Sweep:
-            dpb += static_cast<char>(code);
-            dpb += '\x01';
-            dpb += '\x02';
+            AppendInteger(dpb, 2, 1);
             break;
         case TDPBParamClass::ZeroFlag:
-            dpb += static_cast<char>(code);
-            dpb += '\x01';
-            dpb += '\x00';
-            break;
-        case TDPBParamClass::BareCode:
-            dpb += static_cast<char>(code);
+            AppendInteger(dpb, 0, 1);
             break;
         }
 
