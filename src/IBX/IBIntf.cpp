@@ -325,10 +325,7 @@ void TIBServerLibrary::FreeIBLibrary() {
     std::lock_guard lock(LoadMutex());
     if (FIBLibrary)
         dlclose(FIBLibrary);
-    if (FIBXMLLibrary)
-        dlclose(FIBXMLLibrary);
     FIBLibrary = nullptr;
-    FIBXMLLibrary = nullptr;
     FIBClientVersion = 0;
     FEntries = std::make_unique<EntryPoints>();
 }

@@ -60,11 +60,6 @@ public:
     ORTAVO_IB_CLIENT_CALLS(ORTAVO_IB_OVERRIDE_CALL)
 #undef ORTAVO_IB_OVERRIDE_CALL
 
-    // Client version times 10000 (6.3 is 63000); 0 while not loaded.
-    long long ClientVersionTimes10000() const noexcept {
-        return FIBClientVersion;
-    }
-
 private:
     struct EntryPoints;
     // Returns once the entry point is bound: loads the library when needed, otherwise raises
@@ -72,7 +67,7 @@ private:
     void EnsureBound(int entry);
 
     void* FIBLibrary = nullptr;
-    void* FIBXMLLibrary = nullptr;
+    // Client version times 10000 (6.3 is 63000); 0 while not loaded.
     long long FIBClientVersion = 0;
     std::unique_ptr<EntryPoints> FEntries;
 };
