@@ -55,12 +55,8 @@ TsFilenameEdit::TsFilenameEdit(QWidget* parent)
     setAcceptDrops(false);
     connect(this, &QLineEdit::textChanged, this,
             [this](const QString& text) { FAcceptedText = text; });
-    connect(FButton, &QToolButton::clicked, this, [this] {
-        GuardEvent(this, [this] {
-            if (!FReadOnly)
-                BrowseForFile();
-        });
-    });
+    connect(FButton, &QToolButton::clicked, this,
+            [this] { GuardEvent(this, [this] { BrowseForFile(); }); });
     PlaceButton();
 }
 
@@ -151,7 +147,7 @@ void TsFilenameEdit::keyPressEvent(QKeyEvent* event) {
                                   static_cast<Qt::Key>(event->key()));
     if (pressed == FClickKey) {
         event->accept();
-        if (!FReadOnly && FButton->GlyphWidth() > 0)
+        if (FButton->GlyphWidth() > 0)
             GuardEvent(this, [this] { BrowseForFile(); });
         return;
     }
