@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -45,6 +44,11 @@ public:
     TRawAttachment(const TRawAttachment&) = delete;
     TRawAttachment& operator=(const TRawAttachment&) = delete;
     isc_db_handle* Handle() { return &FHandle; }
+    // Drops the database; when the server refuses, the attachment is detached as usual.
+    void Drop() {
+        if (Client().isc_drop_database(ThreadStatusVector(), &FHandle) == 0)
+            FHandle = 0;
+    }
 
 private:
     isc_db_handle FHandle = 0;
@@ -108,14 +112,11 @@ TTestDatabase::TTestDatabase(TAccess access, int dialect) : FAccess(access), FDi
     if (Client().isc_dsql_execute_immediate(ThreadStatusVector(), &handle, &transaction, 0,
                                             sql.c_str(), static_cast<unsigned short>(dialect),
                                             nullptr) > 0) {
+        // Removing the folder makes no client call, so the status vector still holds the
+        // server's report for Fail.
         std::error_code ignored;
-        const std::string what = "create the test database " + AttachName();
-        try {
-            Fail(what);
-        } catch (...) {
-            std::filesystem::remove_all(FFolder, ignored);
-            throw;
-        }
+        std::filesystem::remove_all(FFolder, ignored);
+        Fail("create the test database " + AttachName());
     }
     FCreated = true;
     Client().isc_detach_database(ThreadStatusVector(), &handle);
@@ -123,16 +124,8 @@ TTestDatabase::TTestDatabase(TAccess access, int dialect) : FAccess(access), FDi
 
 TTestDatabase::~TTestDatabase() {
     try {
-        if (FCreated) {
-            const std::string name = AttachName();
-            const std::string dpb = LoginDPB("SYSDBA", SysdbaPassword());
-            isc_db_handle handle = 0;
-            if (Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                             name.data(), &handle, static_cast<short>(dpb.size()),
-                                             dpb.data()) == 0 &&
-                Client().isc_drop_database(ThreadStatusVector(), &handle) > 0)
-                Client().isc_detach_database(ThreadStatusVector(), &handle);
-        }
+        if (FCreated)
+            TRawAttachment(AttachName()).Drop();
     } catch (...) {
         // A database still in use by a failed test cannot be dropped; removing the folder
         // below is all that is left, and a destructor must not throw.
