@@ -28,10 +28,6 @@ StatusVector ThreadStatusVector() noexcept;
 // isc_arg_gds or isc_arg_number argument.
 bool StatusVectorHas(std::initializer_list<ISC_STATUS> codes) noexcept;
 
-inline constexpr ISC_STATUS isc_lost_db_connection_code = 335544741;
-inline constexpr ISC_STATUS isc_net_read_err_code = 335544726;
-inline constexpr ISC_STATUS isc_net_write_err_code = 335544727;
-
 // The data layer's database failure; the database layer's family derives from it.
 ORTAVO_EXCEPTION_CLASS(EDatabaseError, Exception);
 

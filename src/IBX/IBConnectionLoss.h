@@ -5,6 +5,9 @@
 
 namespace ortavo {
 
+inline constexpr ISC_STATUS isc_lost_db_connection_code = 335544741;
+inline constexpr ISC_STATUS isc_net_read_err_code = 335544726;
+inline constexpr ISC_STATUS isc_net_write_err_code = 335544727;
 inline constexpr ISC_STATUS isc_network_error_code = 335544721;
 // The attachment was shut down (killed by an administrator, or the database shut down).
 inline constexpr ISC_STATUS isc_att_shutdown_code = 335544856;

@@ -1,6 +1,7 @@
 // Error reporting against the real client library: messages composed from the status vectors
 // of failed calls, the status vector search, the exception classes and the client error table.
 #include "IBX/IB.h"
+#include "IBX/IBConnectionLoss.h"
 #include "IBX/IBIntf.h"
 #include "fixtures/RawClient.h"
 
