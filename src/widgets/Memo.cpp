@@ -121,14 +121,19 @@ void TMemo::ScanRows(int firstRow) {
         FContentWidth = -1;
 }
 
+void TMemo::ScanAllRows() {
+    // Rows may have become shorter: the longest is sought afresh.
+    FLongestRow = 0;
+    FLongestRowIndex = 0;
+    ScanRows(0);
+}
+
 void TMemo::RowsChanged(TMemoChange change, int firstRow) {
     std::size_t size = FLines.TextRef().size();
     switch (change) {
     case TMemoChange::Replaced:
         FAnchor = FCaret = 0;
-        FLongestRow = 0;
-        FLongestRowIndex = 0;
-        ScanRows(0);
+        ScanAllRows();
         UpdateScrollBars();
         verticalScrollBar()->setValue(0);
         horizontalScrollBar()->setValue(0);
@@ -143,9 +148,7 @@ void TMemo::RowsChanged(TMemoChange change, int firstRow) {
     case TMemoChange::Edited:
         FAnchor = std::min(FAnchor, size);
         FCaret = std::min(FCaret, size);
-        FLongestRow = 0;
-        FLongestRowIndex = 0;
-        ScanRows(0);
+        ScanAllRows();
         UpdateScrollBars();
         break;
     }

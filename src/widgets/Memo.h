@@ -48,6 +48,7 @@ protected:
 private:
     void RowsChanged(TMemoChange change, int firstRow);
     void ScanRows(int firstRow);
+    void ScanAllRows();
     void UpdateScrollBars();
     void SetCaret(std::size_t offset, bool extend);
     void ScrollToCaret();
