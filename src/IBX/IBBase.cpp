@@ -10,8 +10,9 @@ TIBBase::TIBBase(TComponent* owner) : FOwner(owner) {}
 
 TIBBase::~TIBBase() {
     try {
-        SetDatabase(nullptr);
-        SetTransaction(nullptr);
+        // The link's own setters: a derived class is gone by now.
+        TIBBase::SetDatabase(nullptr);
+        TIBBase::SetTransaction(nullptr);
     } catch (...) {
         // Leaving the lists raises nothing in practice; a destructor must not pass anything
         // on, and a link that is gone has nothing left to report it to.

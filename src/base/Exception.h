@@ -31,13 +31,16 @@ private:
     std::shared_ptr<const Exception> FInner;
 };
 
-// Declares an exception class below Base with its own class name.
+// Declares an exception class below Base with its own class name. The arguments are class
+// names, which cannot be parenthesised.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define ORTAVO_EXCEPTION_CLASS(Name, Base)                                                         \
     class Name : public Base {                                                                     \
     public:                                                                                        \
         using Base::Base;                                                                          \
         const char* ClassName() const noexcept override { return #Name; }                          \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 
 // Silent: the application shows nothing for it.
 ORTAVO_EXCEPTION_CLASS(EAbort, Exception);
