@@ -21,13 +21,15 @@ Qt::WindowFlags BoxWindowFlags() {
 int CaptionWidth(const QString& caption) {
     // The window manager's title font is not known here; title bars commonly draw the
     // caption in a bold face of about the toolkit's title-bar size. Beside it sit the
-    // window's icon and its close button, each about as wide as the bar is high, and the
+    // window's icon and its buttons, each about as wide as the bar is high: room for three
+    // (some window managers show minimise and maximise whatever a window asks) and the
     // bar's padding.
     QFont font = QApplication::font("QMdiSubWindowTitleBar");
     font.setBold(true);
-    const int bar = std::max(QFontMetrics(font).height(),
-                             QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    return QFontMetrics(font).horizontalAdvance(caption) + 4 * bar;
+    const QFontMetrics metrics(font);
+    const int bar =
+        std::max(metrics.height(), QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    return metrics.horizontalAdvance(caption) + 6 * bar;
 }
 
 void SetUpMessageBox(QMessageBox& box) {
