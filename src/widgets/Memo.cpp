@@ -3,6 +3,7 @@
 #include "widgets/Memo.h"
 
 #include "widgets/QtText.h"
+#include "widgets/TextMetrics.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -72,6 +73,7 @@ TMemo::TMemo(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    FCell = TextCell(font());
     FLines.OnRowsChanged = [this](TMemoChange change, int firstRow) {
         RowsChanged(change, firstRow);
     };
@@ -106,7 +108,8 @@ void TMemo::CopyToClipboard() const {
 }
 
 int TMemo::RowHeight() const {
-    return std::max(1, fontMetrics().height());
+    // A row is the font's cell, so that accented capitals stay clear of the row above.
+    return std::max(1, FCell.Height);
 }
 
 int TMemo::TopRow() const {
@@ -240,14 +243,14 @@ void TMemo::paintEvent(QPaintEvent* event) {
                 right += metrics.horizontalAdvance(QLatin1Char(' '));
             QRect band(left, y, std::max(0, right - left), height);
             painter.fillRect(band, colours.color(QPalette::Highlight));
-            painter.drawText(x0, y + metrics.ascent(), text);
+            painter.drawText(x0, y + FCell.Ascent, text);
             painter.save();
             painter.setClipRect(band);
             painter.setPen(colours.color(QPalette::HighlightedText));
-            painter.drawText(x0, y + metrics.ascent(), text);
+            painter.drawText(x0, y + FCell.Ascent, text);
             painter.restore();
         } else {
-            painter.drawText(x0, y + metrics.ascent(), text);
+            painter.drawText(x0, y + FCell.Ascent, text);
         }
     }
     if (hasFocus() && FCaretOn) {
@@ -280,6 +283,7 @@ void TMemo::resizeEvent(QResizeEvent* event) {
 void TMemo::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        FCell = TextCell(font());
         FContentWidth = -1;
         UpdateScrollBars();
         viewport()->update();

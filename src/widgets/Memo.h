@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/MemoLines.h"
+#include "widgets/TextMetrics.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -82,6 +83,7 @@ private:
     int FPreferredX = -1;
     QBasicTimer FBlink;
     bool FCaretOn = true;
+    TTextCell FCell;
     // Longest row seen so far, in characters, and how many rows were looked at.
     std::size_t FLongestRow = 0;
     int FLongestRowIndex = 0;

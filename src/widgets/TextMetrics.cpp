@@ -25,20 +25,21 @@ quint16 Word(const QByteArray& table, int offset) {
 
 } // namespace
 
-int CellHeight(const QFont& font) {
+TTextCell TextCell(const QFont& font) {
     const QRawFont raw = QRawFont::fromFont(font);
     if (raw.isValid()) {
         const QByteArray head = raw.fontTable("head");
         const QByteArray os2 = raw.fontTable("OS/2");
         if (head.size() >= HeadUnitsPerEm + 2 && os2.size() >= Os2WinDescent + 2) {
             const double perUnit = raw.pixelSize() / std::max<int>(1, Word(head, HeadUnitsPerEm));
-            const long ascent = std::lround(Word(os2, Os2WinAscent) * perUnit);
-            const long descent = std::lround(Word(os2, Os2WinDescent) * perUnit);
-            if (ascent + descent > 0)
-                return static_cast<int>(ascent + descent);
+            const auto ascent = static_cast<int>(std::lround(Word(os2, Os2WinAscent) * perUnit));
+            const auto descent = static_cast<int>(std::lround(Word(os2, Os2WinDescent) * perUnit));
+            if (ascent > 0 && descent >= 0)
+                return {ascent, ascent + descent};
         }
     }
-    return QFontMetrics(font).height();
+    const QFontMetrics metrics(font);
+    return {metrics.ascent(), metrics.height()};
 }
 
 } // namespace ortavo
