@@ -1,13 +1,17 @@
 // Benchmark: a ~100 MB fiscal-like file loaded into Memo1 by the run's own loader (read,
 // decode Windows-1252, replace the text) and every line read back; prints the time and the
-// peak memory against the file's size.
+// peak memory against the file's size. Then the caret keys through the loaded file, each
+// key's median beside the median of one repaint of the view (the reference: what every
+// key press costs at least).
 //   memo_bench [megabytes]
 #include "UPrincipal.h"
 #include "app/Application.h"
 #include "reconciliation/FiscalFile.h"
 
 #include <QScrollBar>
+#include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +19,7 @@
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
+#include <vector>
 
 using namespace ortavo;
 
@@ -60,6 +65,44 @@ std::uintmax_t WriteFiscalFile(const std::filesystem::path& path, std::uintmax_t
     return written + block.size();
 }
 
+// Median seconds of runs of the step.
+template <typename F> double Median(int runs, F&& step) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        auto from = Clock::now();
+        step();
+        times.push_back(Seconds(from));
+    }
+    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
+    return times[static_cast<std::size_t>(runs / 2)];
+}
+
+void CaretKeys(TMemo& memo) {
+    memo.setFocus();
+    const double repaint = Median(200, [&] { memo.viewport()->repaint(); });
+    struct Key {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {
+        {"Ctrl+End", Qt::Key_End, Qt::ControlModifier},
+        {"PageUp", Qt::Key_PageUp, {}},
+        {"Shift+Up", Qt::Key_Up, Qt::ShiftModifier},
+        {"End", Qt::Key_End, {}},
+        {"Shift+PageDown", Qt::Key_PageDown, Qt::ShiftModifier},
+        {"Ctrl+Shift+Home", Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier},
+    };
+    std::printf("repaint of the view (reference) %.1f us\n", repaint * 1e6);
+    for (const Key& k : keys) {
+        const double key = Median(200, [&] {
+            QTest::keyClick(&memo, k.key, k.modifiers);
+            memo.viewport()->repaint();
+        });
+        std::printf("%-16s + repaint %.1f us = %.2f x the repaint\n", k.name, key * 1e6,
+                    key / repaint);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -100,5 +143,6 @@ int main(int argc, char** argv) {
     std::printf("load %.3f s, read back %.3f s, total %.3f s\n", loaded, readBack, total);
     std::printf("peak RSS %.1f MB (%.1f MB before loading) = %.2f x file size\n", peak / 1024.0,
                 before / 1024.0, peak * 1024.0 / static_cast<double>(size));
+    CaretKeys(*form.Memo1);
     return 0;
 }

@@ -1,7 +1,10 @@
 // The application object.
 #include "app/Application.h"
 
+#include "app/DesignedFont.h"
 #include "app/ErrorText.h"
+#include "app/ProgramIcon.h"
+#include "app/TimerService.h"
 #include "app/Title.h"
 #include "widgets/EventGuard.h"
 
@@ -15,15 +18,31 @@ namespace ortavo {
 TApplication* Application = nullptr;
 
 TApplication::TApplication(int& argc, char** argv)
-    : QApplication(argc, argv), FBoxes(std::make_unique<TQtBoxes>()) {
+    : QApplication(argc, argv), FBoxes(std::make_unique<TQtBoxes>()),
+      FTimers(std::make_unique<TQtTimerService>()) {
     FTitle = TitleFromExePath(ExecutablePath(argc > 0 ? argv[0] : nullptr));
+    setWindowIcon(ProgramIcon());
+    // Before any window: every control inherits the designed font from its window.
+    RegisterDesignedFont();
     Application = this;
     SetEventExceptionHandler(
         [this](QObject* sender, std::exception_ptr error) { HandleException(sender, error); });
+    // The database layer's idle timers tick on the toolkit's timers, and what a tick
+    // raises is reported like any other failure of an event handler.
+    SetTimerService(FTimers.get());
+    SetApplicationExceptionHandler([this](const std::exception& error) {
+        if (const auto* own = dynamic_cast<const Exception*>(&error))
+            HandleException(this, *own);
+        else
+            HandleException(this, Exception(FromUtf8(error.what())));
+    });
 }
 
 TApplication::~TApplication() {
     DestroyForms();
+    SetApplicationExceptionHandler({});
+    if (TimerService() == FTimers.get())
+        SetTimerService(nullptr);
     SetEventExceptionHandler({});
     if (Application == this)
         Application = nullptr;

@@ -14,11 +14,15 @@
 
 namespace ortavo {
 
+class ITimerService;
+
 class TApplication : public QApplication {
 public:
     using TExceptionEvent = std::function<void(QObject* Sender, const Exception& E)>;
 
-    // Derives the title from the executable's name and installs itself as Application.
+    // Derives the title from the executable's name, sets the program icon, makes the
+    // designed font known, and installs itself as Application: the handler of exceptions
+    // escaping event handlers and timer ticks, and the timer service of the idle timers.
     TApplication(int& argc, char** argv);
     // Destroys the forms, last created first.
     ~TApplication() override;
@@ -78,6 +82,8 @@ private:
     QWidget* FMainForm = nullptr;
     std::vector<std::unique_ptr<QWidget>> FForms;
     std::unique_ptr<TBoxes> FBoxes;
+    // Lent to the database layer's idle timers while the application lives.
+    std::unique_ptr<ITimerService> FTimers;
 };
 
 // The application object of the process; null before it is created and after it is gone.

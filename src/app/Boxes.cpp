@@ -1,6 +1,7 @@
 // The toolkit's boxes.
 #include "app/Boxes.h"
 
+#include "app/BoxWindow.h"
 #include "app/NoticeBox.h"
 #include "widgets/QtText.h"
 
@@ -18,6 +19,7 @@ int TQtBoxes::MessageBox(const String& text, const String& caption, int flags, Q
         (flags & MB_ICONSTOP) == MB_ICONSTOP ? QMessageBox::Critical : QMessageBox::NoIcon;
     QMessageBox box(icon, ToQString(caption), ToQString(text), QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
+    SetUpMessageBox(box);
     box.exec();
     return IDOK;
 }
@@ -25,7 +27,9 @@ int TQtBoxes::MessageBox(const String& text, const String& caption, int flags, Q
 void TQtBoxes::StartupFailure(const String& caption, const String& text) {
     QMessageBox box(QMessageBox::Critical, ToQString(caption), ToQString(text), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    // After the modality, which sets the box's window flags afresh.
     box.setWindowModality(Qt::ApplicationModal);
+    SetUpMessageBox(box);
     box.exec();
 }
 

@@ -1,6 +1,7 @@
 // The notice box: layout in units of its font, keys and the copy to the clipboard.
 #include "app/NoticeBox.h"
 
+#include "app/BoxWindow.h"
 #include "app/Clipboard.h"
 #include "widgets/EventGuard.h"
 #include "widgets/QtText.h"
@@ -47,9 +48,8 @@ String NoticeClipboardText(const String& caption, const String& text,
 }
 
 TNoticeBox::TNoticeBox(const String& caption, const String& text, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      FCaption(caption), FText(text), FOk(new QPushButton(QStringLiteral("OK"), this)) {
+    : QDialog(owner, BoxWindowFlags()), FCaption(caption), FText(text),
+      FOk(new QPushButton(QStringLiteral("OK"), this)) {
     setWindowTitle(ToQString(caption));
     setFont(QApplication::font("QMessageBox"));
     setSizeGripEnabled(false);
@@ -73,7 +73,9 @@ TNoticeBox::TNoticeBox(const String& caption, const String& text, QWidget* owner
     const int textWidth = text.empty() ? 0 : bound.width();
     const int textHeight = text.empty() ? 0 : bound.height();
 
-    const int clientWidth = std::max(textWidth, rowWidth) + 2 * horizontalMargin;
+    // The title bar shows the whole caption: a short text does not make the box narrower.
+    const int clientWidth = std::max(std::max(textWidth, rowWidth) + 2 * horizontalMargin,
+                                     CaptionWidth(ToQString(caption)));
     const int clientHeight = textHeight + buttonHeight + verticalSpacing + 2 * verticalMargin;
     FTextRect = QRect(horizontalMargin, verticalMargin, textWidth, textHeight);
     FOk->setGeometry((clientWidth - rowWidth) / 2, verticalMargin + textHeight + verticalSpacing,

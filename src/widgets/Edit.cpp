@@ -2,6 +2,7 @@
 #include "widgets/Edit.h"
 
 #include "widgets/QtText.h"
+#include "widgets/TextMetrics.h"
 
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -39,7 +40,7 @@ void TEdit::SetAutoSize(bool value) {
 void TEdit::AdjustHeight() {
     // A fixed height holds against any geometry the layout sets afterwards.
     if (FAutoSize)
-        setFixedHeight(QFontMetrics(font()).height() + FrameAndMargins);
+        setFixedHeight(CellHeight(font()) + FrameAndMargins);
 }
 
 void TEdit::changeEvent(QEvent* event) {

@@ -2,6 +2,7 @@
 #include "widgets/Label.h"
 
 #include "widgets/QtText.h"
+#include "widgets/TextMetrics.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -40,8 +41,7 @@ void TLabel::AdjustBounds() {
     if (!FAutoSize)
         return;
     // The top-left corner stays; the size becomes that of the text in the label's font.
-    QFontMetrics metrics(font());
-    resize(metrics.horizontalAdvance(text()), metrics.height());
+    resize(QFontMetrics(font()).horizontalAdvance(text()), CellHeight(font()));
 }
 
 } // namespace ortavo

@@ -1,17 +1,23 @@
-// The read-only multi-line view: painting, scrolling, selection and copy.
+// The read-only multi-line view: painting, scrolling, the caret and its keys, selection,
+// copy and the context menu.
 #include "widgets/Memo.h"
 
 #include "widgets/QtText.h"
+#include "widgets/TextMetrics.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 
@@ -37,7 +43,28 @@ bool IsWordChar(char16_t c) {
     return QChar(c).isLetterOrNumber() || c == u'_';
 }
 
+// A menu entry with its shortcut shown beside it, as the edits' own menus show theirs.
+QString MenuText(const QString& caption, QKeySequence::StandardKey key) {
+    return caption + QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+}
+
 } // namespace
+
+// Where a navigation key takes the caret.
+enum class TMemo::TMove {
+    PreviousChar,
+    NextChar,
+    PreviousWord,
+    NextWord,
+    LineStart,
+    LineEnd,
+    PreviousLine,
+    NextLine,
+    PreviousPage,
+    NextPage,
+    DocumentStart,
+    DocumentEnd
+};
 
 TMemo::TMemo(QWidget* parent) : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -45,6 +72,8 @@ TMemo::TMemo(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    FCell = TextCell(font());
     FLines.OnRowsChanged = [this](TMemoChange change, int firstRow) {
         RowsChanged(change, firstRow);
     };
@@ -63,7 +92,8 @@ void TMemo::Select(std::size_t start, std::size_t length) {
     std::size_t size = FLines.TextRef().size();
     FAnchor = std::min(start, size);
     FCaret = std::min(size, FAnchor + std::min(length, size - FAnchor));
-    viewport()->update();
+    FPreferredX = -1;
+    RestartBlink();
 }
 
 void TMemo::SelectAll() {
@@ -78,7 +108,8 @@ void TMemo::CopyToClipboard() const {
 }
 
 int TMemo::RowHeight() const {
-    return std::max(1, fontMetrics().height());
+    // A row is the font's cell, so that accented capitals stay clear of the row above.
+    return std::max(1, FCell.Height);
 }
 
 int TMemo::TopRow() const {
@@ -142,12 +173,14 @@ void TMemo::RowsChanged(TMemoChange change, int firstRow) {
         // Rows before firstRow are as they were, so the longest so far still holds.
         ScanRows(std::min(firstRow, FScannedRows));
         UpdateScrollBars();
-        // The newest line comes into view, as the caret goes to the end of what was added.
+        // The caret goes to the end of what was added, and the newest line comes into view.
+        FAnchor = FCaret = size;
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
         break;
     case TMemoChange::Edited:
         FAnchor = std::min(FAnchor, size);
         FCaret = std::min(FCaret, size);
+        ClampCaret();
         ScanAllRows();
         UpdateScrollBars();
         break;
@@ -210,16 +243,36 @@ void TMemo::paintEvent(QPaintEvent* event) {
                 right += metrics.horizontalAdvance(QLatin1Char(' '));
             QRect band(left, y, std::max(0, right - left), height);
             painter.fillRect(band, colours.color(QPalette::Highlight));
-            painter.drawText(x0, y + metrics.ascent(), text);
+            painter.drawText(x0, y + FCell.Ascent, text);
             painter.save();
             painter.setClipRect(band);
             painter.setPen(colours.color(QPalette::HighlightedText));
-            painter.drawText(x0, y + metrics.ascent(), text);
+            painter.drawText(x0, y + FCell.Ascent, text);
             painter.restore();
         } else {
-            painter.drawText(x0, y + metrics.ascent(), text);
+            painter.drawText(x0, y + FCell.Ascent, text);
         }
     }
+    if (hasFocus() && FCaretOn) {
+        const QRect caret = CaretRect();
+        if (caret.intersects(area))
+            painter.fillRect(caret, colours.color(QPalette::Text));
+    }
+}
+
+QRect TMemo::CaretRect() const {
+    const int row = FLines.RowOfOffset(FCaret);
+    const int y = (row - TopRow()) * RowHeight();
+    if (y < 0 || y >= viewport()->height())
+        return {};
+    const int width = std::max(1, style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this));
+    const int x = Margin - horizontalScrollBar()->value() + CaretX();
+    return QRect(x, y, width, RowHeight());
+}
+
+int TMemo::CaretX() const {
+    const int row = FLines.RowOfOffset(FCaret);
+    return ColumnX(FLines.Row(row), FCaret - FLines.RowStart(row));
 }
 
 void TMemo::resizeEvent(QResizeEvent* event) {
@@ -230,6 +283,7 @@ void TMemo::resizeEvent(QResizeEvent* event) {
 void TMemo::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        FCell = TextCell(font());
         FContentWidth = -1;
         UpdateScrollBars();
         viewport()->update();
@@ -237,12 +291,15 @@ void TMemo::changeEvent(QEvent* event) {
 }
 
 std::size_t TMemo::OffsetAt(QPoint point) const {
-    const int rows = FLines.RowCount();
     int row = TopRow() + (point.y() < 0 ? -1 : point.y() / RowHeight());
-    row = std::clamp(row, 0, rows - 1);
+    row = std::clamp(row, 0, FLines.RowCount() - 1);
+    return ColumnAt(row, point.x() + horizontalScrollBar()->value() - Margin);
+}
+
+std::size_t TMemo::ColumnAt(int row, int x) const {
+    // Only the characters left of x are measured.
     const StringView text = FLines.Row(row);
     const std::size_t start = FLines.RowStart(row);
-    const int x = point.x() + horizontalScrollBar()->value() - Margin;
     const QFontMetrics metrics = fontMetrics();
     int reached = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -254,11 +311,23 @@ std::size_t TMemo::OffsetAt(QPoint point) const {
     return start + text.size();
 }
 
+std::size_t TMemo::RowEnd(int row) const {
+    return FLines.RowStart(row) + FLines.RowLength(row);
+}
+
 void TMemo::SetCaret(std::size_t offset, bool extend) {
     FCaret = std::min(offset, FLines.TextRef().size());
     if (!extend)
         FAnchor = FCaret;
-    viewport()->update();
+    FPreferredX = -1;
+    RestartBlink();
+}
+
+void TMemo::ClampCaret() {
+    // A caret left between the carriage return and the line feed goes before the break.
+    const int row = FLines.RowOfOffset(FCaret);
+    FCaret = std::min(FCaret, RowEnd(row));
+    FAnchor = std::min(FAnchor, RowEnd(FLines.RowOfOffset(FAnchor)));
 }
 
 void TMemo::ScrollToCaret() {
@@ -268,6 +337,165 @@ void TMemo::ScrollToCaret() {
         vertical->setValue(row);
     else if (row >= vertical->value() + RowsInView())
         vertical->setValue(row - RowsInView() + 1);
+    // Sideways, the caret comes into view with a quarter of the view to spare.
+    QScrollBar* horizontal = horizontalScrollBar();
+    const int x = CaretX() + Margin;
+    const int width = viewport()->width();
+    if (x < horizontal->value())
+        horizontal->setValue(x - width / 4);
+    else if (x >= horizontal->value() + width - Margin)
+        horizontal->setValue(x - width + width / 4);
+}
+
+void TMemo::RestartBlink() {
+    FCaretOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        FBlink.start(flash / 2, this);
+    else
+        FBlink.stop();
+    viewport()->update();
+}
+
+void TMemo::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != FBlink.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    FCaretOn = !FCaretOn;
+    viewport()->update(CaretRect());
+}
+
+std::size_t TMemo::WordEdge(std::size_t from, bool forward) const {
+    // Within the caret's row: forward past the word and the blanks after it, backward
+    // past the blanks and the word before. At a row's edge the caret changes rows.
+    const String& text = FLines.TextRef();
+    const int row = FLines.RowOfOffset(from);
+    const std::size_t start = FLines.RowStart(row), end = RowEnd(row);
+    std::size_t at = from;
+    if (forward) {
+        if (at == end)
+            return row + 1 < FLines.RowCount() ? FLines.RowStart(row + 1) : end;
+        if (IsWordChar(text[at]))
+            while (at < end && IsWordChar(text[at]))
+                ++at;
+        else if (!QChar(text[at]).isSpace())
+            ++at;
+        while (at < end && QChar(text[at]).isSpace())
+            ++at;
+        return at;
+    }
+    if (at == start)
+        return row > 0 ? RowEnd(row - 1) : start;
+    while (at > start && QChar(text[at - 1]).isSpace())
+        --at;
+    if (at > start && IsWordChar(text[at - 1])) {
+        while (at > start && IsWordChar(text[at - 1]))
+            --at;
+    } else if (at > start) {
+        --at;
+    }
+    return at;
+}
+
+std::size_t TMemo::MoveTarget(TMove move, bool extend) {
+    const String& text = FLines.TextRef();
+    const int row = FLines.RowOfOffset(FCaret);
+    const int lastRow = FLines.RowCount() - 1;
+    const std::size_t start = FLines.RowStart(row), end = RowEnd(row);
+    auto onRow = [&](int target) {
+        if (FPreferredX < 0)
+            FPreferredX = CaretX();
+        return ColumnAt(std::clamp(target, 0, lastRow), FPreferredX);
+    };
+    switch (move) {
+    case TMove::PreviousChar:
+        // Without Shift, a selection collapses to its start.
+        if (!extend && SelLength() > 0)
+            return SelStart();
+        if (FCaret == start)
+            return row > 0 ? RowEnd(row - 1) : start;
+        // A pair of surrogates is one character.
+        if (FCaret - 1 > start && QChar::isLowSurrogate(text[FCaret - 1]) &&
+            QChar::isHighSurrogate(text[FCaret - 2]))
+            return FCaret - 2;
+        return FCaret - 1;
+    case TMove::NextChar:
+        if (!extend && SelLength() > 0)
+            return SelStart() + SelLength();
+        if (FCaret == end)
+            return row < lastRow ? FLines.RowStart(row + 1) : end;
+        if (FCaret + 1 < end && QChar::isHighSurrogate(text[FCaret]) &&
+            QChar::isLowSurrogate(text[FCaret + 1]))
+            return FCaret + 2;
+        return FCaret + 1;
+    case TMove::PreviousWord:
+        return WordEdge(FCaret, false);
+    case TMove::NextWord:
+        return WordEdge(FCaret, true);
+    case TMove::LineStart:
+        return start;
+    case TMove::LineEnd:
+        return end;
+    case TMove::PreviousLine:
+        return row == 0 ? FCaret : onRow(row - 1);
+    case TMove::NextLine:
+        return row == lastRow ? FCaret : onRow(row + 1);
+    case TMove::PreviousPage:
+    case TMove::NextPage: {
+        // The view scrolls by the page the caret moves, so the caret keeps its place on
+        // the screen where it can.
+        const int page = move == TMove::NextPage ? RowsInView() : -RowsInView();
+        verticalScrollBar()->setValue(TopRow() + page);
+        return onRow(row + page);
+    }
+    case TMove::DocumentStart:
+        return 0;
+    case TMove::DocumentEnd:
+        return text.size();
+    }
+    return FCaret;
+}
+
+bool TMemo::MoveCaret(QKeyEvent* event) {
+    struct Key {
+        QKeySequence::StandardKey Move, Select;
+        TMove Target;
+        bool KeepsX;
+    };
+    static const Key keys[] = {
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, TMove::PreviousChar,
+         false},
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, TMove::NextChar, false},
+        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, TMove::PreviousWord,
+         false},
+        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, TMove::NextWord, false},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, TMove::LineStart, false},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, TMove::LineEnd, false},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, TMove::PreviousLine,
+         true},
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, TMove::NextLine, true},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, TMove::PreviousPage,
+         true},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, TMove::NextPage, true},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
+         TMove::DocumentStart, false},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, TMove::DocumentEnd,
+         false},
+    };
+    for (const Key& key : keys) {
+        const bool extend = event->matches(key.Select);
+        if (!extend && !event->matches(key.Move))
+            continue;
+        // Moving up and down keeps the x where the caret started, across short rows.
+        const std::size_t target = MoveTarget(key.Target, extend);
+        const int preferredX = key.KeepsX ? FPreferredX : -1;
+        SetCaret(target, extend);
+        FPreferredX = preferredX;
+        ScrollToCaret();
+        return true;
+    }
+    return false;
 }
 
 void TMemo::keyPressEvent(QKeyEvent* event) {
@@ -281,21 +509,41 @@ void TMemo::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (event->matches(QKeySequence::MoveToStartOfDocument)) {
-        SetCaret(0, false);
-        ScrollToCaret();
-        horizontalScrollBar()->setValue(0);
+    if (MoveCaret(event)) {
         event->accept();
         return;
     }
-    if (event->matches(QKeySequence::MoveToEndOfDocument)) {
-        SetCaret(FLines.TextRef().size(), false);
-        ScrollToCaret();
-        event->accept();
-        return;
-    }
-    // Arrows and page keys scroll the view.
+    // Nothing else is taken: the text cannot be changed.
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TMemo::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* copy = menu.addAction(MenuText(QStringLiteral("&Copy"), QKeySequence::Copy));
+    copy->setEnabled(SelLength() > 0);
+    connect(copy, &QAction::triggered, this, [this] { CopyToClipboard(); });
+    menu.addSeparator();
+    QAction* all = menu.addAction(MenuText(QStringLiteral("Select All"), QKeySequence::SelectAll));
+    all->setEnabled(SelLength() < FLines.TextRef().size());
+    connect(all, &QAction::triggered, this, [this] { SelectAll(); });
+    menu.exec(event->globalPos());
+    event->accept();
+}
+
+bool TMemo::event(QEvent* event) {
+    const bool handled = QAbstractScrollArea::event(event);
+    if (event->type() == QEvent::Paint) {
+        // The frame of the single-line edits, which shows the focus as theirs does.
+        QPainter painter(this);
+        QStyleOptionFrame frame;
+        frame.initFrom(this);
+        frame.rect = frameRect();
+        frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, this);
+        frame.midLineWidth = 0;
+        frame.state |= QStyle::State_Sunken;
+        style()->drawPrimitive(QStyle::PE_FrameLineEdit, &frame, &painter, this);
+    }
+    return handled;
 }
 
 void TMemo::mousePressEvent(QMouseEvent* event) {
@@ -348,12 +596,15 @@ void TMemo::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TMemo::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    viewport()->update();
+    RestartBlink();
+    update();
 }
 
 void TMemo::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
+    FBlink.stop();
     viewport()->update();
+    update();
 }
 
 } // namespace ortavo

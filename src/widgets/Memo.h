@@ -1,10 +1,13 @@
 // TMemo: the read-only multi-line view. It draws only the visible rows straight from its
-// line list, never wraps (both scroll bars), and lets the operator select and copy text.
+// line list, never wraps (both scroll bars), shows a caret and a focus frame while it has
+// the focus, and lets the operator move, select and copy by keyboard, mouse and menu.
 #pragma once
 
 #include "base/MemoLines.h"
+#include "widgets/TextMetrics.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 
 namespace ortavo {
 
@@ -25,6 +28,12 @@ public:
     void SelectAll();
     void CopyToClipboard() const;
 
+    // The caret: a text offset, never inside a line break. The selection runs from its
+    // anchor to the caret.
+    std::size_t CaretPos() const noexcept { return FCaret; }
+    // Where the caret is drawn, in viewport coordinates; empty while it is out of view.
+    QRect CaretRect() const;
+
     // Geometry of the drawn text, for scrolling and tests.
     int RowHeight() const;
     int TopRow() const;
@@ -44,19 +53,37 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    enum class TMove;
+
+    bool MoveCaret(QKeyEvent* event);
+    std::size_t MoveTarget(TMove move, bool extend);
+    std::size_t RowEnd(int row) const;
+    std::size_t WordEdge(std::size_t from, bool forward) const;
+    std::size_t ColumnAt(int row, int x) const;
+    int CaretX() const;
+    void RestartBlink();
     void RowsChanged(TMemoChange change, int firstRow);
     void ScanRows(int firstRow);
     void ScanAllRows();
     void UpdateScrollBars();
     void SetCaret(std::size_t offset, bool extend);
     void ScrollToCaret();
+    void ClampCaret();
     int ColumnX(StringView row, std::size_t column) const;
 
     TMemoLines FLines;
     std::size_t FAnchor = 0;
     std::size_t FCaret = 0;
+    // The x, from the text's left edge, that moving up and down keeps; -1 when none.
+    int FPreferredX = -1;
+    QBasicTimer FBlink;
+    bool FCaretOn = true;
+    TTextCell FCell;
     // Longest row seen so far, in characters, and how many rows were looked at.
     std::size_t FLongestRow = 0;
     int FLongestRowIndex = 0;

@@ -4,7 +4,10 @@
 #include "widgets/FileNameRules.h"
 #include "widgets/QtText.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QStringList>
 
 namespace ortavo {
@@ -28,8 +31,29 @@ std::vector<StringView> Split(StringView text, char16_t separator) {
     }
 }
 
+// Puts the file name into the dialog as the operator will see it. A name in a folder that
+// exists is selected there, its folder made absolute so that the dialog opens in it. Any
+// other text (a folder that does not exist, a bare name) goes into the name field whole and
+// the dialog stays where it is: the toolkit would take the folder as one to open and show
+// the rest relative to it, which then resolves to a path nobody typed.
+void PrefillFileName(QFileDialog& box, const String& fileName) {
+    const StringView folder = PathPart(fileName);
+    const QString name = ToQString(fileName);
+    if (!folder.empty() && FolderExists(folder)) {
+        box.selectFile(QFileInfo(name).absoluteFilePath());
+        return;
+    }
+    if (auto* field = box.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        field->setText(name);
+    else
+        box.selectFile(name);
+}
+
 bool ShowToolkitDialog(TsOpenDialog& dialog, QWidget* owner) {
     QFileDialog box(owner, ToQString(dialog.Title()));
+    // The toolkit's own dialog on every desktop, so that the name field holds what it is
+    // given whatever the desktop's dialog would make of it.
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
     box.setAcceptMode(QFileDialog::AcceptOpen);
     // Neither the file nor its folder has to exist; one file only.
     box.setFileMode(QFileDialog::AnyFile);
@@ -46,9 +70,9 @@ bool ShowToolkitDialog(TsOpenDialog& dialog, QWidget* owner) {
             box.selectNameFilter(filters[index]);
     }
     if (!dialog.InitialDir().empty())
-        box.setDirectory(ToQString(dialog.InitialDir()));
+        box.setDirectory(QDir(ToQString(dialog.InitialDir())).absolutePath());
     if (!dialog.FileName().empty())
-        box.selectFile(ToQString(dialog.FileName()));
+        PrefillFileName(box, dialog.FileName());
     if (box.exec() != QDialog::Accepted)
         return false;
     QStringList chosen = box.selectedFiles();

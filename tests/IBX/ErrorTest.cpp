@@ -113,6 +113,7 @@ TEST(DatabaseError, NoPermissionRaisesTheRoleError) {
     ASSERT_GT(result, 0);
     try {
         RaiseDatabaseError(); // the "IBServer" binding when none is given
+        ADD_FAILURE() << "RaiseDatabaseError returned";
     } catch (const EIBInterBaseRoleError& e) {
         EXPECT_EQ(e.SQLCode(), -551);
         EXPECT_EQ(e.IBErrorCode(), isc_no_priv);
@@ -139,6 +140,7 @@ TEST(DatabaseError, ComposedFromAWrittenVector) {
     Fill({isc_arg_end});
     try {
         RaiseDatabaseError(&Client());
+        ADD_FAILURE() << "RaiseDatabaseError returned";
     } catch (const EIBInterBaseError& e) {
         EXPECT_EQ(e.Message(), u"");
         EXPECT_EQ(e.IBErrorCode(), 0);
@@ -208,6 +210,7 @@ TEST(ClientError, FormatsTheTableTextWithItsCode) {
     RecordingHook hook;
     try {
         RaiseClientError(ibxeDPBConstantUnknownEx, {u"user_name"});
+        ADD_FAILURE() << "RaiseClientError returned";
     } catch (const EIBClientError& e) {
         EXPECT_EQ(e.Message(), u"DPB Constant (user_name) is unknown");
         EXPECT_EQ(e.SQLCode(), 114);
@@ -216,22 +219,26 @@ TEST(ClientError, FormatsTheTableTextWithItsCode) {
     }
     try {
         RaiseClientError(ibxeSQLParseError, {u"near FROM"});
+        ADD_FAILURE() << "RaiseClientError returned";
     } catch (const EIBClientError& e) {
         EXPECT_EQ(e.Message(), u"SQL Parse Error:\r\n\r\nnear FROM");
     }
     // A text without placeholders ignores arguments; one with too few still raises itself.
     try {
         RaiseClientError(ibxeDatabaseClosed, {u"ignored"});
+        ADD_FAILURE() << "RaiseClientError returned";
     } catch (const EIBClientError& e) {
         EXPECT_EQ(e.Message(), u"Cannot perform operation -- DB is not open");
     }
     try {
         RaiseClientError(ibxeUnknownSQLDataType);
+        ADD_FAILURE() << "RaiseClientError returned";
     } catch (const EIBClientError& e) {
         EXPECT_EQ(e.SQLCode(), 35);
     }
     try {
         RaiseClientError(ibxeCannotCreateSharedResource, {5});
+        ADD_FAILURE() << "RaiseClientError returned";
     } catch (const EIBClientError& e) {
         EXPECT_EQ(e.Message(), u"Cannot create shared resource. (Windows error 5)");
     }

@@ -1,11 +1,16 @@
 // The application object: title, exception handling with its silent abort, OnException and
 // the event loop's safety net, the focus coming back after a box, and CreateForm.
 #include "app/Application.h"
+#include "app/DesignedFont.h"
 #include "app/Form.h"
+#include "app/ProgramIcon.h"
 
 #include "RecordingBoxes.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QTest>
 
@@ -40,6 +45,35 @@ public:
 
 TEST(Application, TitleComesFromTheExecutable) {
     EXPECT_EQ(Application->Title(), u"app_tests");
+}
+
+TEST(Application, TheProgramIconIsOursInEverySizeAndEveryWindowsIcon) {
+    const QIcon icon = ProgramIcon();
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QImage picture = icon.pixmap(QSize(size, size)).toImage();
+        ASSERT_EQ(picture.size(), QSize(size, size));
+        // Drawn, not blank: the corner is clear and the middle is not.
+        EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << size;
+        EXPECT_EQ(qAlpha(picture.pixel(size / 2, size / 2)), 255) << size;
+    }
+    EXPECT_EQ(QApplication::windowIcon().availableSizes(), icon.availableSizes());
+    QWidget window;
+    EXPECT_EQ(window.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+}
+
+TEST(Application, TahomaIsKnownWhereTheBundledCopyIsInstalled) {
+    // The application object registered it at start; registering again changes nothing.
+    const bool bundled = QFile::exists(QString::fromLatin1(BundledTahomaPath));
+    const bool known = QFontDatabase::families().contains(QStringLiteral("Tahoma"));
+    EXPECT_TRUE(known || !bundled);
+    EXPECT_EQ(RegisterDesignedFont(), known);
+    if (known) {
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPixelSize(11);
+        EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Tahoma"));
+    }
+    // A file that is not there registers nothing and raises nothing.
+    EXPECT_EQ(RegisterDesignedFont(QStringLiteral("/nonexistent/tahoma.ttf")), known);
 }
 
 TEST(Application, ErrorsShowTheErrorBoxAndAbortIsSilent) {

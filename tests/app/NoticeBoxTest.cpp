@@ -1,7 +1,9 @@
 // The notice box: content, layout, the keys that close it, and Ctrl+C with a working and a
 // failing clipboard.
 #include "app/NoticeBox.h"
+#include "app/BoxWindow.h"
 #include "app/Clipboard.h"
+#include "widgets/QtText.h"
 
 #include "RecordingBoxes.h"
 
@@ -12,6 +14,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace ortavo;
 using namespace ortavo::testing;
@@ -49,26 +53,63 @@ struct ShownBox {
 } // namespace
 
 TEST(NoticeBox, OneDefaultOkButtonLaidOutInItsFontUnits) {
-    TNoticeBox box(u"Ortavo", u"ARQUIVO NÃO É DA EMPRESA DA BASE DE DADOS. IMPORTAÇÃO CANCELADA");
+    const String text = u"ARQUIVO NÃO É DA EMPRESA DA BASE DE DADOS. IMPORTAÇÃO CANCELADA";
+    TNoticeBox box(u"Ortavo", text);
     EXPECT_EQ(box.windowTitle(), QStringLiteral("Ortavo"));
     ASSERT_EQ(box.findChildren<QPushButton*>().size(), 1);
     EXPECT_EQ(box.OkButton()->text(), QStringLiteral("OK"));
     EXPECT_TRUE(box.OkButton()->isDefault());
-    QRect text = box.TextRect();
-    QRect ok = box.OkButton()->geometry();
-    EXPECT_GT(text.left(), 0);
-    EXPECT_GT(text.top(), 0);
-    EXPECT_GT(ok.top(), text.bottom());
-    EXPECT_EQ(box.width(), text.width() + 2 * text.left());
-    EXPECT_LE(std::abs(ok.left() + ok.width() / 2 - box.width() / 2), 1);
-    EXPECT_EQ(box.height(), ok.bottom() + 1 + text.top());
+    EXPECT_TRUE(box.OkButton()->icon().isNull());
+
+    // The units: W is the average width of the 52 letters, H their height.
+    const QFontMetrics metrics(box.font());
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int W = metrics.horizontalAdvance(letters) / 52, H = metrics.height();
+    ASSERT_GT(W, 2);
+    const QRect shown = box.TextRect();
+    const QRect ok = box.OkButton()->geometry();
+    EXPECT_EQ(shown.topLeft(), QPoint(std::lround(8.0 * W / 4), H)); // the margins
+    EXPECT_EQ(shown.size(),
+              metrics
+                  .boundingRect(QRect(0, 0, box.screen()->geometry().width() / 2, 0),
+                                Qt::TextWordWrap | Qt::TextExpandTabs, ToQString(text))
+                  .size());
+    EXPECT_EQ(ok.width(), std::max<int>(std::lround(50.0 * W / 4),
+                                        metrics.horizontalAdvance(QStringLiteral("OK")) + 8));
+    EXPECT_EQ(ok.height(), std::lround(14.0 * H / 8));
+    EXPECT_EQ(ok.top(), H + shown.height() + std::lround(10.0 * H / 8));
+    EXPECT_EQ(box.width(), shown.width() + 2 * shown.left());
+    EXPECT_EQ(ok.left(), (box.width() - ok.width()) / 2);
+    EXPECT_EQ(box.height(), ok.bottom() + 1 + H);
     // A long text wraps within half the screen's width.
     String words;
     for (int i = 0; i < 300; ++i)
         words += u"Documento ";
     TNoticeBox wide(u"Ortavo", words);
     EXPECT_LE(wide.TextRect().width(), QGuiApplication::primaryScreen()->geometry().width() / 2);
-    EXPECT_GT(wide.TextRect().height(), text.height());
+    EXPECT_GT(wide.TextRect().height(), shown.height());
+}
+
+TEST(NoticeBox, AShortTextStillLeavesRoomForTheWholeCaption) {
+    for (const char16_t* caption : {u"Ortavo", u"Conciliação de descontos e acréscimos"}) {
+        TNoticeBox box(caption, u"Concluído");
+        QFont title = QApplication::font("QMdiSubWindowTitleBar");
+        title.setBold(true);
+        const int captionWidth = QFontMetrics(title).horizontalAdvance(ToQString(caption));
+        // The caption, and beside it the window's icon and close button.
+        EXPECT_GE(box.width(), CaptionWidth(ToQString(caption))) << ToUtf8(caption);
+        EXPECT_GE(CaptionWidth(ToQString(caption)),
+                  captionWidth + 2 * QFontMetrics(title).height());
+        // The button stays centred.
+        const QRect ok = box.OkButton()->geometry();
+        EXPECT_EQ(ok.left(), (box.width() - ok.width()) / 2);
+        // A close button only.
+        const Qt::WindowFlags flags = box.windowFlags();
+        EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    }
 }
 
 TEST(NoticeBox, EnterSpaceEscAndTheCloseBoxAllEndItWithOk) {

@@ -1,5 +1,5 @@
-// The file-name edit: the browse operation against an answering dialog, the text rules it
-// relies on, the typing limit, its keys and its button.
+// The file-name edit: the browse operation against the toolkit's real dialog and against an
+// answering one, the text rules it relies on, the typing limit, its keys and its button.
 #include "widgets/FilenameEdit.h"
 #include "widgets/FileNameRules.h"
 #include "widgets/QtText.h"
@@ -87,6 +87,81 @@ struct FilenameEditTest : ::testing::Test {
     AnsweringDialog dialog;
 };
 
+// What the toolkit's dialog showed when it came up.
+struct DialogSeen {
+    bool Shown = false;
+    QString Folder;
+    QString NameField;
+};
+
+// Acts on the toolkit's open-file dialog once it is up: records what it shows, then
+// presses Enter in its name field, after putting the given text there unless it is empty;
+// with no text given it presses Esc.
+class RealDialog {
+public:
+    explicit RealDialog(std::optional<QString> typed = std::nullopt) : FTyped(std::move(typed)) {
+        FPoll.setInterval(10);
+        QObject::connect(&FPoll, &QTimer::timeout, [this] { Act(); });
+        FPoll.start();
+    }
+    DialogSeen Seen;
+
+private:
+    void Act() {
+        auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        FPoll.stop();
+        auto* field = box->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        Seen = {true, box->directory().absolutePath(), field ? field->text() : QString()};
+        if (!field) {
+            box->reject();
+            return;
+        }
+        if (!FTyped) {
+            QTest::keyClick(field, Qt::Key_Escape);
+            return;
+        }
+        if (!FTyped->isEmpty())
+            field->setText(*FTyped);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+
+    std::optional<QString> FTyped;
+    QTimer FPoll;
+};
+
+// The file-name edit in a window, with the toolkit's dialog.
+struct RealDialogTest : ::testing::Test {
+    void SetUp() override {
+        edit = new TsFilenameEdit(&window);
+        edit->setGeometry(8, 64, 473, 21);
+        window.resize(500, 150);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    // Browses with the text in the field; the dialog gets typed, or is cancelled.
+    DialogSeen Browse(const String& text, std::optional<QString> typed) {
+        edit->SetText(text);
+        RealDialog answer(std::move(typed));
+        edit->BrowseForFile();
+        EXPECT_TRUE(answer.Seen.Shown);
+        return answer.Seen;
+    }
+    DialogSeen BrowseAs(RealDialog& answer) {
+        edit->BrowseForFile();
+        EXPECT_TRUE(answer.Seen.Shown);
+        return answer.Seen;
+    }
+    QString Folder() const { return QString::fromStdString(temp.Path().string()); }
+    String Path(const QString& relative) const { return FromQString(Folder() + u'/' + relative); }
+
+    ortavo::testing::TempFolder temp;
+    QWidget window;
+    TsFilenameEdit* edit = nullptr;
+};
+
 } // namespace
 
 TEST(FileNameRules, ValidNamesPathAndNameParts) {
@@ -141,39 +216,6 @@ TEST(FileNameRules, TheFilterShowsEveryFile) {
     EXPECT_EQ(QtNameFilters(u"All files (*.*)|*.*"), std::vector<String>{u"All files (*.*) (*)"});
     EXPECT_EQ(QtNameFilters(u"Text|*.txt;*.log|All|*.*"),
               (std::vector<String>{u"Text (*.txt *.log)", u"All (*)"}));
-}
-
-TEST_F(FilenameEditTest, EmptyFieldOpensWhereTheLastChoiceWas) {
-    String chosen = Folder() + u"/a file with blanks.txt";
-    dialog.Answer = chosen;
-    edit->BrowseForFile();
-    EXPECT_EQ(dialog.OpenedIn, u"");
-    EXPECT_EQ(dialog.Prefilled, u"");
-    EXPECT_EQ(edit->Text(), chosen); // no quotes around the blanks
-    EXPECT_EQ(edit->Dialog().InitialDir(), Folder());
-
-    edit->SetText(u"");
-    dialog.Answer.reset();
-    edit->BrowseForFile();
-    EXPECT_EQ(dialog.OpenedIn, Folder());
-    EXPECT_EQ(dialog.Prefilled, chosen);
-    EXPECT_EQ(edit->Text(), u"");
-}
-
-TEST_F(FilenameEditTest, ExistingFolderWithTrailingSeparator) {
-    edit->SetText(Folder() + u"/");
-    edit->BrowseForFile();
-    EXPECT_EQ(dialog.OpenedIn, Folder());
-    EXPECT_EQ(dialog.Prefilled, u"");
-}
-
-TEST_F(FilenameEditTest, MissingFolderKeepsTheDialogFolderAndPrefillsTheWholeText) {
-    edit->Dialog().SetInitialDir(Folder());
-    String text = Folder() + u"/missing/E14.txt";
-    edit->SetText(text);
-    edit->BrowseForFile();
-    EXPECT_EQ(dialog.OpenedIn, Folder());
-    EXPECT_EQ(dialog.Prefilled, text);
 }
 
 TEST_F(FilenameEditTest, ForbiddenCharacterLeavesTheDialogAsItWas) {
@@ -282,27 +324,85 @@ TEST_F(FilenameEditTest, TheButtonIsFlatNarrowAtTheRightAndNeverFocused) {
     EXPECT_FALSE(button->hasFocus());
 }
 
-TEST_F(FilenameEditTest, TheToolkitDialogOpensWhereToldAndAcceptsAMissingFile) {
-    TsOpenDialog::TExecutor answering = TsOpenDialog::SetExecutor({});
-    String wanted = Folder() + u"/not yet there.txt";
-    edit->SetText(Folder() + u"/E14.txt");
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
+TEST_F(RealDialogTest, MissingFolderKeepsTheDialogWhereItWasAndTheTypedPathWhole) {
+    edit->Dialog().SetInitialDir(FromQString(Folder()));
+    // Absolute, with blanks and accented letters, in folders that do not exist.
+    for (const String& typed :
+         {Path(QStringLiteral("missing/E14.txt")), String(u"/nonexistent/dir/file.txt"),
+          Path(QStringLiteral("não há/relatório de março.txt"))}) {
+        DialogSeen seen = Browse(typed, QString{});
+        EXPECT_EQ(seen.Folder, Folder()) << ToUtf8(typed);
+        EXPECT_EQ(seen.NameField, ToQString(typed));
+        EXPECT_EQ(edit->Text(), typed); // exactly what was typed, not read against the folder
+    }
+    EXPECT_EQ(edit->Dialog().InitialDir(), Path(QStringLiteral("não há")));
+}
+
+TEST_F(RealDialogTest, RelativeNamesAreReadInTheDialogsFolder) {
+    edit->Dialog().SetInitialDir(FromQString(Folder()));
+    DialogSeen seen = Browse(u"E14 relatório.txt", QString{});
+    EXPECT_EQ(seen.Folder, Folder());
+    EXPECT_EQ(seen.NameField, QStringLiteral("E14 relatório.txt"));
+    EXPECT_EQ(edit->Text(), Path(QStringLiteral("E14 relatório.txt")));
+    // A relative folder that does not exist stays in the name field whole.
+    seen = Browse(u"sem pasta/E14.txt", QString{});
+    EXPECT_EQ(seen.Folder, Folder());
+    EXPECT_EQ(seen.NameField, QStringLiteral("sem pasta/E14.txt"));
+    EXPECT_EQ(edit->Text(), Path(QStringLiteral("sem pasta/E14.txt")));
+}
+
+TEST_F(RealDialogTest, AFileWithBlanksAndAccentsInAnExistingFolderIsChosenThere) {
+    std::filesystem::create_directories(temp.Path() / "ação fiscal");
+    const String inFolder = Path(QStringLiteral("ação fiscal"));
+    const String file = inFolder + u"/cupom de março.txt";
+    temp.Write("ação fiscal/cupom de março.txt", "E01\r\n");
+    DialogSeen seen = Browse(file, QString{});
+    EXPECT_EQ(seen.Folder, ToQString(inFolder));
+    EXPECT_EQ(seen.NameField, QStringLiteral("cupom de março.txt"));
+    EXPECT_EQ(edit->Text(), file); // no quotes around the blanks
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(ToUtf8(edit->Text()))));
+    EXPECT_EQ(edit->Dialog().InitialDir(), inFolder);
+}
+
+TEST_F(RealDialogTest, EmptyFieldOpensWhereTheLastChoiceWasWithItsName) {
+    const String chosen = Path(QStringLiteral("a file with blanks.txt"));
+    DialogSeen seen = Browse(u"", ToQString(chosen));
+    EXPECT_EQ(seen.NameField, QString());
+    EXPECT_EQ(edit->Text(), chosen);
+
+    QLineEdit other(&window);
+    other.move(8, 100);
+    other.show();
+    other.setFocus();
+    seen = Browse(u"", std::nullopt);
+    EXPECT_EQ(seen.Folder, Folder());
+    EXPECT_EQ(seen.NameField, QStringLiteral("a file with blanks.txt"));
+    EXPECT_EQ(edit->Text(), u""); // cancelled: the text stays
+    // The field has the focus once its window is active again.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST_F(RealDialogTest, AnExistingFolderWithATrailingSeparatorOpensThereWithNoName) {
+    std::filesystem::create_directories(temp.Path() / "E14");
+    DialogSeen seen = Browse(Path(QStringLiteral("E14/")), std::nullopt);
+    EXPECT_EQ(seen.Folder, Folder() + QStringLiteral("/E14"));
+    EXPECT_EQ(seen.NameField, QString());
+    EXPECT_EQ(edit->Text(), Path(QStringLiteral("E14/")));
+    EXPECT_EQ(edit->Dialog().FileName(), u"");
+}
+
+TEST_F(RealDialogTest, TheDialogOpensFilesOfAnyKindThatNeedNotExist) {
+    edit->SetText(u"");
+    RealDialog answer(ToQString(Path(QStringLiteral("not yet there"))));
+    QTimer::singleShot(0, [] {
         auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        seen = true;
+        ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->fileMode(), QFileDialog::AnyFile);
         EXPECT_EQ(box->acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(box->nameFilters(), QStringList{QStringLiteral("All files (*.*) (*)")});
-        EXPECT_EQ(box->directory().absolutePath(), ToQString(Folder()));
-        EXPECT_EQ(box->selectedFiles().value(0), ToQString(Folder() + u"/E14.txt"));
-        box->selectFile(ToQString(wanted));
-        QMetaObject::invokeMethod(box, "accept", Qt::QueuedConnection);
     });
-    edit->BrowseForFile();
-    TsOpenDialog::SetExecutor(std::move(answering));
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(edit->Text(), wanted);
-    EXPECT_EQ(edit->Dialog().InitialDir(), Folder());
+    BrowseAs(answer);
+    EXPECT_EQ(edit->Text(), Path(QStringLiteral("not yet there"))); // no extension added
 }

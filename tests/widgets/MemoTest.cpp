@@ -1,12 +1,17 @@
-// The memo view: read-only, never wrapping, scrolling with the line list, selection and
-// copy, and painting a very long text.
+// The memo view: read-only, never wrapping, scrolling with the line list, the caret and
+// its keys, selection, copy and the context menu, the focus it shows, and painting and
+// moving through a very long text.
 #include "widgets/Memo.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +27,59 @@ struct MemoTest : ::testing::Test {
     int HMax() const { return memo.horizontalScrollBar()->maximum(); }
     TMemo memo;
 };
+
+// A memo with the focus in an active window, in a fixed-pitch font so that columns are
+// easy to reckon.
+struct CaretTest : ::testing::Test {
+    void SetUp() override {
+        memo.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        memo.resize(300, 120);
+        memo.show();
+        memo.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&memo));
+        memo.setFocus();
+        ASSERT_TRUE(memo.hasFocus());
+    }
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(&memo, key, modifiers);
+    }
+    // Row and column of the caret.
+    std::pair<int, int> Caret() const {
+        int row = memo.Lines().RowOfOffset(memo.CaretPos());
+        return {row, static_cast<int>(memo.CaretPos() - memo.Lines().RowStart(row))};
+    }
+    QColor PixelAtCaret() {
+        QRect caret = memo.CaretRect();
+        return memo.viewport()->grab().toImage().pixelColor(caret.center());
+    }
+    TMemo memo;
+};
+
+// Right-clicks the view and, once its menu is up, records its entries and picks one.
+std::vector<std::pair<QString, bool>> RightClickAndPick(TMemo& memo, const QString& pick) {
+    std::vector<std::pair<QString, bool>> entries;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            QString text = action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+            entries.emplace_back(text, action->isEnabled());
+            if (text == pick)
+                chosen = action;
+        }
+        menu->close();
+        if (chosen)
+            chosen->trigger();
+    });
+    QPoint at(10, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, memo.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(memo.viewport(), &event);
+    return entries;
+}
 
 } // namespace
 
@@ -122,4 +180,151 @@ TEST_F(MemoTest, AHugeTextLoadsAndPaintsQuickly) {
     EXPECT_LT(timer.elapsed(), 2000);
     EXPECT_EQ(memo.Lines().Count(), 400000);
     EXPECT_FALSE(shot.isNull());
+}
+
+TEST_F(CaretTest, ArrowsHomeEndAndTheRowsBetween) {
+    memo.Lines().SetText(u"first line\r\nsecond\r\nthe third line\r\n");
+    EXPECT_EQ(Caret(), std::make_pair(0, 0));
+    Press(Qt::Key_End);
+    EXPECT_EQ(Caret(), std::make_pair(0, 10));
+    // Down keeps the column the caret started from across a shorter row.
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Caret(), std::make_pair(1, 6));
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Caret(), std::make_pair(2, 10));
+    Press(Qt::Key_Home);
+    EXPECT_EQ(Caret(), std::make_pair(2, 0));
+    // Left and right step over a line break as one character.
+    Press(Qt::Key_Left);
+    EXPECT_EQ(Caret(), std::make_pair(1, 6));
+    Press(Qt::Key_Right);
+    EXPECT_EQ(Caret(), std::make_pair(2, 0));
+    Press(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(Caret(), std::make_pair(2, 4));
+    Press(Qt::Key_Up);
+    Press(Qt::Key_Up);
+    Press(Qt::Key_Up); // at the first row it stays
+    EXPECT_EQ(Caret(), std::make_pair(0, 4));
+    Press(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(memo.CaretPos(), memo.Lines().TextRef().size());
+    Press(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(memo.CaretPos(), 0u);
+    EXPECT_EQ(memo.SelLength(), 0u);
+}
+
+TEST_F(CaretTest, ShiftExtendsTheSelectionAndCopyTakesIt) {
+    memo.Lines().SetText(u"first line\r\nsecond\r\nthe third line\r\n");
+    Press(Qt::Key_Right, Qt::ControlModifier);
+    Press(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), u"line");
+    Press(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), u"line\r\nsecond");
+    QTest::keyClick(&memo, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("line\r\nsecond"));
+    // Without Shift a move ends the selection; Left goes to where it began.
+    Press(Qt::Key_Left);
+    EXPECT_EQ(memo.SelLength(), 0u);
+    EXPECT_EQ(Caret(), std::make_pair(0, 6));
+    Press(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), u"line\r\nsecond\r\nthe third line\r\n");
+    Press(Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(memo.SelText(), u"first ");
+    Press(Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(memo.SelLength(), 0u);
+    QTest::keyClick(&memo, Qt::Key_Insert, Qt::ControlModifier); // nothing selected: kept
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("line\r\nsecond"));
+    EXPECT_EQ(memo.Lines().Text(), u"first line\r\nsecond\r\nthe third line\r\n");
+}
+
+TEST_F(CaretTest, PageKeysMoveTheCaretAndTheViewByAPage) {
+    String text;
+    for (int i = 0; i < 60; ++i)
+        text += u"row " + IntToStr(i) + u"\r\n";
+    memo.Lines().SetText(text);
+    const int page = memo.RowsInView();
+    ASSERT_GT(page, 2);
+    Press(Qt::Key_Right);
+    Press(Qt::Key_PageDown);
+    EXPECT_EQ(Caret(), std::make_pair(page, 1));
+    EXPECT_EQ(memo.TopRow(), page);
+    Press(Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(Caret(), std::make_pair(2 * page, 1));
+    EXPECT_EQ(memo.SelLength(), memo.Lines().RowStart(2 * page) - memo.Lines().RowStart(page));
+    Press(Qt::Key_PageUp);
+    Press(Qt::Key_PageUp);
+    EXPECT_EQ(Caret(), std::make_pair(0, 1));
+    EXPECT_EQ(memo.TopRow(), 0);
+    // The caret stays in view when it runs past the bottom or the right edge.
+    Press(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(memo.TopRow(), memo.verticalScrollBar()->maximum());
+    memo.Lines().SetText(u"short\r\n" + String(400, u'x') + u"\r\n");
+    Press(Qt::Key_Down);
+    Press(Qt::Key_End);
+    EXPECT_GT(memo.horizontalScrollBar()->value(), 0);
+    EXPECT_TRUE(memo.viewport()->rect().contains(memo.CaretRect()));
+    Press(Qt::Key_Home);
+    EXPECT_EQ(memo.horizontalScrollBar()->value(), 0);
+}
+
+TEST_F(CaretTest, TheCaretAndTheFrameShowTheFocus) {
+    memo.Lines().SetText(u"ab\r\n");
+    Press(Qt::Key_End);
+    const QColor text = memo.palette().color(QPalette::Text);
+    const QColor base = memo.palette().color(QPalette::Base);
+    EXPECT_EQ(memo.CaretRect().left(),
+              2 + memo.fontMetrics().horizontalAdvance(QStringLiteral("ab")));
+    EXPECT_EQ(PixelAtCaret(), text);
+    const QImage focused = memo.grab().toImage();
+
+    QWidget other;
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(memo.hasFocus());
+    EXPECT_EQ(PixelAtCaret(), base);
+    // The frame differs too, on the left edge half way down.
+    const QImage unfocused = memo.grab().toImage();
+    const QPoint edge(0, memo.height() / 2);
+    EXPECT_NE(focused.pixelColor(edge), unfocused.pixelColor(edge));
+}
+
+TEST_F(CaretTest, TheContextMenuOffersCopyAndSelectAll) {
+    memo.Lines().SetText(u"E01 header\r\nE14 coupon\r\n");
+    auto entries = RightClickAndPick(memo, QStringLiteral("Select All"));
+    using Entry = std::pair<QString, bool>;
+    EXPECT_EQ(entries, (std::vector<Entry>{{QStringLiteral("Copy"), false},
+                                           {QStringLiteral("Select All"), true}}));
+    EXPECT_EQ(memo.SelText(), u"E01 header\r\nE14 coupon\r\n");
+
+    memo.Select(4, 6);
+    entries = RightClickAndPick(memo, QStringLiteral("Copy"));
+    EXPECT_EQ(entries, (std::vector<Entry>{{QStringLiteral("Copy"), true},
+                                           {QStringLiteral("Select All"), true}}));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("header"));
+    EXPECT_EQ(memo.Lines().Text(), u"E01 header\r\nE14 coupon\r\n");
+}
+
+TEST_F(CaretTest, MovingThroughAHugeTextStaysQuick) {
+    String text;
+    String record = u"E14BE091110100011220710" + String(100, u'0') + u"\r\n";
+    text.reserve(record.size() * 400000);
+    for (int i = 0; i < 400000; ++i)
+        text += record;
+    memo.Lines().SetText(std::move(text));
+    QElapsedTimer timer;
+    timer.start();
+    Press(Qt::Key_End, Qt::ControlModifier);
+    for (int i = 0; i < 300; ++i) {
+        Press(Qt::Key_PageUp);
+        Press(Qt::Key_Up, Qt::ShiftModifier);
+        Press(Qt::Key_End);
+        Press(Qt::Key_Left, Qt::ShiftModifier);
+    }
+    Press(Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(memo.CaretPos(), 0u);
+    EXPECT_GT(memo.SelLength(), 300u * 126u);
+    EXPECT_EQ(memo.TopRow(), 0);
 }
