@@ -56,7 +56,7 @@ public:
     TField* FindField(StringView name) const { return FFields.FindField(name); }
 
     // The current record's value of the field into buffer (the field's DataSize bytes);
-    // false when it has none.
+    // false when it has none. A null buffer only asks whether there is a value.
     virtual bool GetFieldData(const TField& field, void* buffer) const = 0;
     // Whether there is a current record for fields to read.
     bool HasCurrentRecord() const noexcept { return FHasRecord && Active(); }
