@@ -132,7 +132,7 @@ void TDataSet::CreateFields() {
 }
 
 std::unique_ptr<TField> TDataSet::CreateField(const TFieldDef& def) {
-    std::unique_ptr<TField> field = NewFieldOfType(def.DataType);
+    std::unique_ptr<TField> field = NewField(def.DataType);
     if (!field)
         DatabaseErrorFmt(u"Field '%s' is of an unknown type", {def.Name}, this);
     field->SetFieldName(def.Name);
@@ -155,6 +155,10 @@ std::unique_ptr<TField> TDataSet::CreateField(const TFieldDef& def) {
         fmt->SetSize(def.Size);
     }
     return field;
+}
+
+std::unique_ptr<TField> TDataSet::NewField(TFieldType type) const {
+    return NewFieldOfType(type);
 }
 
 } // namespace ortavo

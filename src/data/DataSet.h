@@ -90,6 +90,8 @@ protected:
     void DestroyFields() noexcept { FFields.Clear(); }
     // The field object of a definition's type; raises "Field '%s' is of an unknown type".
     virtual std::unique_ptr<TField> CreateField(const TFieldDef& def);
+    // The field class of a data type; none for a type without one.
+    virtual std::unique_ptr<TField> NewField(TFieldType type) const;
 
 private:
     void DoOpen();
