@@ -1,8 +1,8 @@
 // Float, currency and packed decimal texts, pinned to their regional settings.
+#include "data/NumberText.h"
 #include "Regional.h"
 #include "base/Exception.h"
 #include "data/Bcd.h"
-#include "data/NumberText.h"
 
 #include <gtest/gtest.h>
 
@@ -74,8 +74,7 @@ TEST(IntegerNarrowingTest, OutOfRangeIsAConversionError) {
 
 TEST(BcdTest, ScaledIntegersStayExact) {
     const FormatSettings dot = WithDecimalSeparator(u'.');
-    EXPECT_EQ(BcdToStr(ScaledIntegerToBcd(123456789012345678LL, -6), dot),
-              u"123456789012.345678");
+    EXPECT_EQ(BcdToStr(ScaledIntegerToBcd(123456789012345678LL, -6), dot), u"123456789012.345678");
     EXPECT_EQ(BcdToStr(ScaledIntegerToBcd(-5, -6), dot), u"-0.000005");
     EXPECT_EQ(BcdToStr(ScaledIntegerToBcd(1500000, -6), dot), u"1.5");
     EXPECT_EQ(BcdToStr(ScaledIntegerToBcd(0, -6), dot), u"0");

@@ -1,9 +1,9 @@
 // Parameter lists: the marker parser, lookups by name, values across kinds.
+#include "data/Params.h"
 #include "Regional.h"
 #include "base/Component.h"
 #include "base/Exception.h"
 #include "data/DatabaseError.h"
-#include "data/Params.h"
 
 #include <gtest/gtest.h>
 
