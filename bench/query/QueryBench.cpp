@@ -164,7 +164,7 @@ void ListingBench(const std::string& label, const std::string& name, const std::
 }
 
 String Document(int i) {
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%06d", i);
     return FromUtf8(text);
 }
