@@ -45,9 +45,7 @@ TEST(DatabaseError, MissingFileThroughTheEmbeddedEngine) {
     std::string name = folder.File("absent.fdb");
     std::string dpb = testing::LoginDPB("SYSDBA", "x");
     isc_db_handle db = 0;
-    ISC_STATUS result =
-        Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                     name.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
+    ISC_STATUS result = testing::Attach(name, &db, dpb);
     ASSERT_GT(result, 0);
     EXPECT_EQ(db, 0u);
 
@@ -76,9 +74,7 @@ TEST(DatabaseError, WrongPasswordAgainstTheServer) {
     std::string name = "localhost:" + path;
     std::string dpb = testing::LoginDPB("VORAS", "wrong");
     isc_db_handle db = 0;
-    ISC_STATUS result =
-        Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                     name.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
+    ISC_STATUS result = testing::Attach(name, &db, dpb);
     ASSERT_GT(result, 0) << "the server accepted a wrong password";
     IBDataBaseError error = ComposeDatabaseErrorMessage(&Client());
     ASSERT_EQ(error.IBErrorCode, isc_login)
@@ -97,11 +93,7 @@ TEST(DatabaseError, NoPermissionRaisesTheRoleError) {
     ASSERT_TRUE(testing::CreateDatabase(path, {"CREATE TABLE SECRET (ID INTEGER)"}));
     std::string dpb = testing::LoginDPB("VORAS", "##480317");
     isc_db_handle db = 0;
-    ASSERT_EQ(Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(path.size()),
-                                           path.c_str(), &db, static_cast<short>(dpb.size()),
-                                           dpb.data()),
-              0)
-        << ToUtf8(ComposeDatabaseErrorMessage().Message);
+    ASSERT_EQ(testing::Attach(path, &db, dpb), 0) << ToUtf8(ComposeDatabaseErrorMessage().Message);
     isc_tr_handle tr = 0;
     static const char tpb[] = {isc_tpb_version3};
     ASSERT_EQ(Client().isc_start_transaction(ThreadStatusVector(), &tr, 1, &db, sizeof tpb, tpb),
