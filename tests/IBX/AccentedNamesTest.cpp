@@ -153,5 +153,22 @@ TEST_P(AccentedNamesTest, PathUserAndPasswordConnect) {
     }
 }
 
+TEST_P(AccentedNamesTest, AMissingFileIsNamedAsTyped) {
+    TIBDatabase base;
+    base.SetDatabaseName(Name() + u".aus\u00eancia");
+    base.Params().Add(u"user_name=SYSDBA");
+    base.Params().Add(u"password=" + FromUtf8(testing::SysdbaPassword()));
+    base.SetLoginPrompt(false);
+    try {
+        base.Open();
+        ADD_FAILURE() << "attached to a missing file";
+    } catch (const EIBInterBaseError& e) {
+        const String message = e.Message();
+        EXPECT_EQ(message.substr(0, message.find(u"\r\n")),
+                  u"I/O error during \"open\" operation for file \"" + FromUtf8(path) +
+                      u".aus\u00eancia\"");
+    }
+}
+
 } // namespace
 } // namespace ortavo::test

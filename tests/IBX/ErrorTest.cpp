@@ -127,6 +127,17 @@ TEST(DatabaseError, ComposedFromAWrittenVector) {
     EXPECT_EQ(error.Message, u"I/O error during \"open\" operation for file \"/nowhere/x.fdb\"\r\n"
                              u"Something went wrong");
 
+    // Names come back as the client was given them, in UTF-8; a text that is no UTF-8 is
+    // read as Windows-1252.
+    static const char accented[] = "/srv/Usu\xC3\xA1rios/importa\xC3\xA7\xC3\xA3o.fdb";
+    static const char ansi[] = "Usu\xE1rio inv\xE1lido.";
+    Fill({isc_arg_gds, isc_io_error, isc_arg_string, reinterpret_cast<ISC_STATUS>("open"),
+          isc_arg_string, reinterpret_cast<ISC_STATUS>(accented), isc_arg_interpreted,
+          reinterpret_cast<ISC_STATUS>(ansi), isc_arg_end});
+    EXPECT_EQ(ComposeDatabaseErrorMessage(&Client()).Message,
+              u"I/O error during \"open\" operation for file "
+              u"\"/srv/Usu\u00e1rios/importa\u00e7\u00e3o.fdb\"\r\nUsu\u00e1rio inv\u00e1lido");
+
     // A failed call whose vector yields no text still carries its codes.
     Fill({isc_arg_end});
     try {
