@@ -1,0 +1,168 @@
+// TIBSQL: one dynamic SQL statement on the server: its parameter markers, preparation,
+// execution and cursor.
+#pragma once
+
+#include "IBX/IBBase.h"
+#include "IBX/IBSQLMonitorHook.h"
+#include "IBX/IBXSQLDA.h"
+#include "base/Component.h"
+#include "base/StringList.h"
+
+#include <ibase.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace ortavo {
+
+class IGDSLibrary;
+class TIBDatabase;
+class TIBTransaction;
+
+// The ordinal is the server's statement-type code.
+enum TIBSQLTypes {
+    SQLUnknown,
+    SQLSelect,
+    SQLInsert,
+    SQLUpdate,
+    SQLDelete,
+    SQLDDL,
+    SQLGetSegment,
+    SQLPutSegment,
+    SQLExecProcedure,
+    SQLStartTransaction,
+    SQLCommit,
+    SQLRollback,
+    SQLSelectForUpdate,
+    SQLSetGenerator
+};
+
+// The server statement handle, dropped when the owner goes. Dropping an owned handle
+// explicitly goes through TIBSQL::FreeHandle, which decides what to raise.
+class TIBStatementHandle {
+public:
+    TIBStatementHandle() = default;
+    ~TIBStatementHandle();
+    TIBStatementHandle(const TIBStatementHandle&) = delete;
+    TIBStatementHandle& operator=(const TIBStatementHandle&) = delete;
+
+    isc_stmt_handle Get() const noexcept { return FHandle; }
+    isc_stmt_handle* Address() noexcept { return &FHandle; }
+    // The library that allocated the handle; it drops it.
+    void SetLibrary(IGDSLibrary* library) noexcept { FLibrary = library; }
+    IGDSLibrary* Library() const noexcept { return FLibrary; }
+    // Forgets the handle without dropping it.
+    void Reset() noexcept { FHandle = 0; }
+
+private:
+    isc_stmt_handle FHandle = 0;
+    IGDSLibrary* FLibrary = nullptr;
+};
+
+// Ownership: the statement owns its link, its text lists and both descriptor areas. Its
+// database and transaction are referred to through the link and may go first: the
+// database's disconnect frees the handle, a transaction's end closes the cursor.
+class TIBSQL : public TComponent {
+public:
+    using TNotifyEvent = std::function<void(TIBSQL& sender)>;
+
+    // With a TIBDatabase or TIBTransaction as owner, that one becomes the statement's.
+    explicit TIBSQL(TComponent* owner = nullptr);
+    // Closes an open cursor and frees the handle; failures are dropped.
+    ~TIBSQL() override;
+
+    void Prepare();
+    void ExecQuery();
+    // The output area holding the next row, or null past the last one.
+    TIBXSQLDA* Next();
+    void Close();
+    void FreeHandle();
+
+    // The input area, preparing first if needed (inside a transaction of its own when
+    // none is active).
+    TIBXSQLDA* Params();
+    TIBXSQLDA* Current() noexcept { return FSQLRecord.get(); }
+    // Lookups in the output area, names without regard to case. FieldByName raises
+    // "Field "%s" not found" for a name no column bears; FieldIndex gives -1.
+    TIBXSQLVAR* FieldByName(StringView name) const;
+    TIBXSQLVAR* Fields(int index) const;
+    int FieldIndex(StringView name) const;
+    // Lookup in the input area, preparing first if needed; null when absent.
+    TIBXSQLVAR* ParamByName(StringView name);
+
+    bool Eof() const noexcept { return FEOF; }
+    bool Bof() const noexcept { return FBOF; }
+    bool Open() const noexcept { return FOpen; }
+    bool Prepared() const noexcept { return FPrepared; }
+    int RecordCount() const noexcept { return FRecordCount; }
+    TIBSQLTypes SQLType() const noexcept { return FSQLType; }
+    isc_stmt_handle Handle() const noexcept { return FHandle.Get(); }
+    // Rows of the last insert, update or delete; -1 for other statements or unprepared.
+    std::int32_t RowsAffected();
+    bool Canceled() const noexcept { return FCanceled; }
+    // The text as sent to the server, markers replaced by "?".
+    const TStrings& ProcessedSQL() const noexcept { return FProcessedSQL; }
+    const std::string& Cursor() const noexcept { return FCursor; }
+
+    TIBDatabase* Database() const noexcept { return FBase->Database(); }
+    void SetDatabase(TIBDatabase* value);
+    TIBTransaction* Transaction() const noexcept { return FBase->Transaction(); }
+    void SetTransaction(TIBTransaction* value);
+    TIBBase& Base() noexcept { return *FBase; }
+    TStrings& SQL() noexcept { return FSQL; }
+    void SetSQL(const TStrings& value) { FSQL.Assign(value); }
+    bool ParamCheck() const noexcept { return FParamCheck; }
+    void SetParamCheck(bool value) noexcept { FParamCheck = value; }
+    bool GenerateParamNames() const noexcept { return FGenerateParamNames; }
+    void SetGenerateParamNames(bool value) noexcept { FGenerateParamNames = value; }
+    bool GoToFirstRecordOnExecute() const noexcept { return FGoToFirstRecordOnExecute; }
+    void SetGoToFirstRecordOnExecute(bool value) noexcept { FGoToFirstRecordOnExecute = value; }
+
+    // Fired before a change of SQL, which then frees the handle.
+    TNotifyEvent OnSQLChanging;
+
+    // The statement's checked client call: through its transaction's Call when it has one.
+    ISC_STATUS Call(ISC_STATUS status, bool raiseError);
+    void CheckClosed() const;
+    void CheckOpen() const;
+    void CheckValidStatement() const;
+    // The client library of the statement's database.
+    IGDSLibrary& Library() const;
+    // The connection's dialect (3 without a database).
+    int Dialect() const noexcept;
+
+private:
+    void PreprocessSQL();
+    void PrepareOnServer(IGDSLibrary& library, const std::string& text);
+    void ReadStatementType(IGDSLibrary& library);
+    void DescribeParams(IGDSLibrary& library);
+    void DescribeRecord(IGDSLibrary& library);
+    void CloseCursor(bool raiseError);
+    void FreeStatement(bool raiseError);
+    void ExecuteProcedure(IGDSLibrary& library);
+    void RaiseExecuteError(ISC_STATUS status);
+    void SQLChanging(TStrings& sender);
+    void TellMonitor(void (IIBSQLMonitorHook::*notify)(TIBSQL&), std::uint16_t flag);
+
+    bool FCanceled = false;
+    std::unique_ptr<TIBBase> FBase;
+    bool FBOF = false;
+    bool FEOF = false;
+    bool FGoToFirstRecordOnExecute = true;
+    bool FOpen = false;
+    bool FPrepared = false;
+    int FRecordCount = 0;
+    std::string FCursor;
+    TIBStatementHandle FHandle;
+    TStringList FSQL;
+    bool FParamCheck = true;
+    TStringList FProcessedSQL;
+    std::unique_ptr<TIBXSQLDA> FSQLParams;
+    std::unique_ptr<TIBXSQLDA> FSQLRecord;
+    TIBSQLTypes FSQLType = SQLUnknown;
+    bool FGenerateParamNames = false;
+};
+
+} // namespace ortavo
