@@ -1,27 +1,54 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
 #include "FiscalListing.h"
+#include "QueryListing.h"
 
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"
 
 #include <iostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
-int main(int argc, char** argv) {
+namespace {
+
+constexpr const char* Usage =
+    "usage: ortavo-cli inspect FILE\n"
+    "       ortavo-cli query [--user NAME] [--password TEXT] [--charset NAME] DATABASE SELECT\n";
+
+int Inspect(const char* file) {
     using namespace ortavo;
-    if (argc != 3 || std::string_view(argv[1]) != "inspect") {
-        std::cerr << "usage: ortavo-cli inspect FILE\n";
-        return InspectUsage;
-    }
     TMemoLines lines;
     try {
-        LoadFiscalFile(FromUtf8(argv[2]), lines);
+        LoadFiscalFile(FromUtf8(file), lines);
     } catch (const Exception& e) {
         std::cerr << e.what() << '\n';
         return InspectCannotOpen;
     }
-    std::ios::sync_with_stdio(false);
     InspectStatus status = InspectLines(lines, std::cout, std::cerr);
     std::cout.flush();
     return status;
+}
+
+int Query(int argc, char** argv) {
+    using namespace ortavo;
+    QueryOptions options;
+    if (!ParseQueryArguments(std::vector<std::string>(argv + 2, argv + argc), options)) {
+        std::cerr << Usage;
+        return QueryUsage;
+    }
+    return RunQuery(options, std::cout, std::cerr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::string_view command = argc > 1 ? argv[1] : "";
+    if (command == "inspect" && argc == 3)
+        return Inspect(argv[2]);
+    if (command == "query")
+        return Query(argc, argv);
+    std::cerr << Usage;
+    return ortavo::InspectUsage;
 }

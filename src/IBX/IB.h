@@ -6,6 +6,7 @@
 #include "IBX/IBSQLMonitorHook.h"
 #include "base/Exception.h"
 #include "base/Format.h"
+#include "data/DatabaseError.h"
 
 #include <ibase.h>
 
@@ -27,9 +28,6 @@ StatusVector ThreadStatusVector() noexcept;
 // Whether the calling thread's status vector holds one of the codes as the value of an
 // isc_arg_gds or isc_arg_number argument.
 bool StatusVectorHas(std::initializer_list<ISC_STATUS> codes) noexcept;
-
-// The data layer's database failure; the database layer's family derives from it.
-ORTAVO_EXCEPTION_CLASS(EDatabaseError, Exception);
 
 class EIBError : public EDatabaseError {
 public:
