@@ -92,12 +92,17 @@ TEST_P(QueryTest, ParametersBindByPositionAndConvertOnTheServer) {
     EXPECT_EQ(query.FieldByName(u"X").AsInteger(), 0);
     EXPECT_EQ(query.FieldByName(u"X").AsString(), u"");
 
-    // An empty text into an integer is null; values survive a new text with the same name.
-    SetText(u"SELECT COUNT(*) FROM P WHERE I = :I");
+    // Values survive a change of the text for parameters of the same name; clearing the
+    // text first empties the list.
+    SetText(u"SELECT COUNT(*) AS N FROM P WHERE I = :I");
     query.ParamByName(u"I").SetAsInteger(10);
-    SetText(u"SELECT COUNT(*) AS N FROM P WHERE I = :I OR :other IS NULL");
+    query.SQL().Add(u"OR :other IS NULL");
     EXPECT_EQ(query.ParamByName(u"I").AsInteger(), 10);
     EXPECT_TRUE(query.ParamByName(u"OTHER").IsNull());
+    query.Open();
+    EXPECT_EQ(query.FieldByName(u"N").AsInteger(), 1);
+    SetText(u"SELECT COUNT(*) AS N FROM P WHERE I = :I");
+    EXPECT_TRUE(query.ParamByName(u"I").IsNull());
 }
 
 TEST_P(QueryTest, RecordCountFollowsTheFetchesAndTheCacheGrowsByChunks) {
@@ -137,10 +142,11 @@ TEST_P(QueryTest, ReplacingTheTextClosesAndUnprepares) {
     EXPECT_FALSE(query.Prepared());
     query.Open();
     EXPECT_EQ(query.FieldByName(u"FL_CODIGO").AsInteger(), 7);
-    // Clearing an empty list changes nothing.
-    query.Close();
+    // Clearing the text closes; clearing an empty list changes nothing.
     query.SQL().Clear();
-    query.Prepare();
+    EXPECT_FALSE(query.Active());
+    query.SQL().Clear();
+    ExpectClientError([&] { query.Prepare(); }, 65, u"Empty SQL Statement");
 }
 
 TEST_P(QueryTest, ErrorsCarryTheirTexts) {
