@@ -16,10 +16,20 @@ thread_local StatusVectorArray TheStatusVector{};
 // Local area the client library writes one message line into.
 constexpr unsigned InterpretBufferSize = 20480;
 
+// A line carries names as the client was given them (UTF-8 on this platform) and system
+// texts in the codeset of the process that wrote them; a line that is no UTF-8 is read in
+// the system's ANSI code page.
+String DecodeLine(std::string_view line) {
+    String text = FromUtf8(line);
+    if (ToUtf8(text) == line)
+        return text;
+    return Encoding::Ansi().Decode(line);
+}
+
 void AppendLine(String& message, const char* line) {
     if (!message.empty() && message.back() != u'\n')
         message += u"\r\n";
-    message += Encoding::Ansi().Decode(std::string_view(line, std::strlen(line)));
+    message += DecodeLine(std::string_view(line, std::strlen(line)));
 }
 
 } // namespace

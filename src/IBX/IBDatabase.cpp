@@ -8,6 +8,7 @@
 #include "IBX/IBDatabaseParams.h"
 #include "IBX/IBIntf.h"
 #include "IBX/IBLists.h"
+#include "IBX/IBNameCodeset.h"
 #include "IBX/IBTimer.h"
 
 namespace ortavo {
@@ -284,7 +285,8 @@ void TIBDatabase::ConnectToServer() {
     PrepareDPB();
 
     IGDSLibrary& library = Library();
-    const std::string name = Encoding::Ansi().Encode(FDBName);
+    // The client library takes names in UTF-8 on this platform (AttachDPB tells it so).
+    const std::string name = ToUtf8(FDBName);
     // The attach call takes the name's length as a 16-bit count: a longer name would wrap
     // and attach to a different name, so it is refused.
     constexpr std::size_t MaxNameBytes = 32767;
@@ -292,11 +294,15 @@ void TIBDatabase::ConnectToServer() {
         throw EIBClientError(
             ibxeStringTooLarge,
             Format(u"Database name is %d bytes long; at most %d fit", {name.size(), MaxNameBytes}));
-    const ISC_STATUS status =
-        Call(library.isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                         name.data(), &FHandle, DPBLength(),
-                                         FDPB.empty() ? nullptr : FDPB.data()),
-             false);
+    const std::string dpb = AttachDPB(FDPB, name);
+    ISC_STATUS status = 0;
+    {
+        const TUtf8NameScope utf8Names;
+        status = library.isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
+                                             name.data(), &FHandle, static_cast<short>(dpb.size()),
+                                             dpb.empty() ? nullptr : dpb.data());
+    }
+    Call(status, false);
     if (status > 0) {
         FHandle = 0;
         RaiseDatabaseError(&library);

@@ -5,6 +5,7 @@
 #include "IBX/IB.h"
 #include "base/Conversions.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace ortavo {
@@ -218,6 +219,38 @@ void AppendInteger(std::string& dpb, std::uint64_t value, int bytes) {
 constexpr std::size_t MaxTextValueBytes = 255;
 constexpr std::size_t MaxBlockBytes = 32767;
 
+bool IsAscii(std::string_view bytes) noexcept {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+bool HasItem(std::string_view dpb, int code) {
+    const std::optional<std::vector<TDPBItem>> items = DPBItems(dpb);
+    return items && std::any_of(items->begin(), items->end(),
+                                [code](const TDPBItem& item) { return item.Code == code; });
+}
+
+// The client takes the block's texts and the database name as UTF-8 when the block says so;
+// without the mark it converts them from the process's codeset, which fails for any
+// character beyond ASCII in the C locale.
+void MarkUtf8(std::string& dpb) {
+    if (HasItem(dpb, isc_dpb_utf8_filename))
+        return;
+    dpb += static_cast<char>(isc_dpb_utf8_filename);
+    dpb += '\0';
+}
+
+void CheckBlockLength(const std::string& dpb) {
+    // The attach call takes the length as a 16-bit number; a longer block would be cut.
+    if (dpb.size() > MaxBlockBytes)
+        throw EIBClientError(ibxeStringTooLarge,
+                             Format(u"The database parameter block is %d bytes long; at most "
+                                    u"%d fit",
+                                    {dpb.size(), MaxBlockBytes}));
+}
+
 } // namespace
 
 int CharacterSetCodePage(StringView characterSet) noexcept {
@@ -240,6 +273,7 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
     TDatabaseParamBlock block;
     std::string& dpb = block.DPB;
     dpb += static_cast<char>(isc_dpb_version1);
+    bool utf8Texts = false;
 
     for (int i = 0; i < params.Count(); ++i) {
         String line = params.Get(i);
@@ -272,7 +306,8 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
         case TDPBParamClass::BareCode:
             break;
         case TDPBParamClass::Text: {
-            std::string bytes = Encoding::Ansi().Encode(value);
+            std::string bytes = ToUtf8(value);
+            utf8Texts = utf8Texts || !IsAscii(bytes);
             // The length byte holds at most 255; a longer value is refused, not cut.
             if (bytes.size() > MaxTextValueBytes)
                 throw EIBClientError(
@@ -307,13 +342,41 @@ TDatabaseParamBlock BuildDPB(const TStrings& params) {
             block.CharacterSetEncoding = &CharacterSetEncoding(value);
         }
     }
-    // The attach call takes the length as a 16-bit number; a longer block would be cut.
-    if (dpb.size() > MaxBlockBytes)
-        throw EIBClientError(ibxeStringTooLarge,
-                             Format(u"The database parameter block is %d bytes long; at most "
-                                    u"%d fit",
-                                    {dpb.size(), MaxBlockBytes}));
+    if (utf8Texts)
+        MarkUtf8(dpb);
+    CheckBlockLength(dpb);
     return block;
+}
+
+std::optional<std::vector<TDPBItem>> DPBItems(std::string_view dpb) {
+    if (dpb.empty() || dpb[0] != static_cast<char>(isc_dpb_version1))
+        return std::nullopt;
+    std::vector<TDPBItem> items;
+    std::size_t at = 1;
+    while (at < dpb.size()) {
+        const int code = static_cast<unsigned char>(dpb[at++]);
+        if (DatabaseParamClass(code) == TDPBParamClass::BareCode) {
+            items.push_back({code, {}});
+            continue;
+        }
+        if (at >= dpb.size())
+            return std::nullopt;
+        const std::size_t length = static_cast<unsigned char>(dpb[at++]);
+        if (length > dpb.size() - at)
+            return std::nullopt;
+        items.push_back({code, dpb.substr(at, length)});
+        at += length;
+    }
+    return items;
+}
+
+std::string AttachDPB(const std::string& dpb, std::string_view name) {
+    if (IsAscii(name))
+        return dpb;
+    std::string marked = dpb;
+    MarkUtf8(marked);
+    CheckBlockLength(marked);
+    return marked;
 }
 
 } // namespace ortavo

@@ -6,14 +6,17 @@
 #include "base/String.h"
 #include "base/Strings.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ortavo {
 
 // How a parameter's value is written after its code byte.
 enum class TDPBParamClass {
     Unsupported, // known to the client API, refused by this layer
-    Text,        // length byte, then the bytes in the narrow code page
+    Text,        // length byte, then the bytes in UTF-8
     Int32,       // 4, then four bytes, least significant first
     Int8,        // 1, then the least significant byte
     Int64,       // 8, then eight bytes, least significant first
@@ -54,10 +57,29 @@ struct TDatabaseParamBlock {
     const char* Data() const noexcept { return DPB.data(); }
 };
 
-// Builds the block from the lines. Raises EIBClientError 114 for an unknown name and 11 for a
-// refused one (with the name as written), EConvertError for an integer value that is not
-// one, and EIBClientError 119 (naming the parameter) for a text value too long for its length
-// byte or a block too long for the attach call's 16-bit length.
+// Builds the block from the lines. Text values go in UTF-8, the form the client library
+// takes names and passwords in on this platform; a block whose texts are all ASCII holds
+// exactly one item per line, and one with any other character ends with the item
+// isc_dpb_utf8_filename (77, 0) that tells the client so, whatever the process locale. Raises
+// EIBClientError 114 for an unknown name and 11 for a refused one (with the name as written),
+// EConvertError for an integer value that is not one, and EIBClientError 119 (naming the parameter)
+// for a text value too long for its length byte or a block too long for the attach call's 16-bit
+// length.
 TDatabaseParamBlock BuildDPB(const TStrings& params);
+
+// One item of a block: its code and the bytes after its length byte (none for a bare code).
+struct TDPBItem {
+    int Code;
+    std::string_view Value;
+};
+
+// The items of a block in order, walked by the codes' classes; nullopt when the bytes are no
+// block (no version byte 1, or a length that runs past the end).
+std::optional<std::vector<TDPBItem>> DPBItems(std::string_view dpb);
+
+// The block the attach call gets for a database name in UTF-8: the block itself for a name
+// of ASCII, otherwise the block with the isc_dpb_utf8_filename item (added once). Raises
+// EIBClientError 119 when the item does not fit the 16-bit length.
+std::string AttachDPB(const std::string& dpb, std::string_view name);
 
 } // namespace ortavo

@@ -2,7 +2,6 @@
 #include "IBX/IBTransactionParams.h"
 
 #include "IBX/IB.h"
-#include "base/Encoding.h"
 
 #include <cstdint>
 
@@ -56,7 +55,9 @@ std::string BuildTPB(const TStrings& params) {
             RaiseClientError(ibxeTPBConstantNotSupported, {namePart});
         tpb.push_back(static_cast<char>(code));
         if (code == TpbLockRead || code == TpbLockWrite) {
-            const std::string table = Encoding::Ansi().Encode(value);
+            // Names go to the client in UTF-8, the form the server compares them in for a
+            // connection without a character set or with UTF8.
+            const std::string table = ToUtf8(value);
             // The length travels in one byte: a longer name would spill into the following
             // items, so it is refused rather than cut.
             if (table.size() > 255)

@@ -20,9 +20,9 @@ extern const std::array<const char16_t*, TransactionParamCount> TransactionParam
 int TransactionParamCode(StringView name);
 
 // The block for the lines: empty for no lines; otherwise the version byte 3 and one item
-// per non-blank line. lock_read and lock_write carry their table name in the narrow code
-// page. Raises client error 115 for an unknown name, 13 for an unsupported one, and 119
-// for a table name longer than its length byte or a block longer than 32767 bytes.
+// per non-blank line. lock_read and lock_write carry their table name in UTF-8. Raises client error
+// 115 for an unknown name, 13 for an unsupported one, and 119 for a table name longer than its
+// length byte or a block longer than 32767 bytes.
 std::string BuildTPB(const TStrings& params);
 
 } // namespace ortavo

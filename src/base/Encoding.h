@@ -21,8 +21,9 @@ public:
     // Encodings live for the whole process; the reference stays valid.
     // Raises EEncodingError for a code page this system cannot convert.
     static const Encoding& ForCodePage(int codePage);
-    // The system's ANSI code page (Windows-1252), also the narrow code page for
-    // database names and parameter texts.
+    // The system's ANSI code page (Windows-1252), for data: a fiscal file without a
+    // byte-order mark, the text of a connection without a character set. Names and
+    // parameter texts for the client library are UTF-8 instead.
     static const Encoding& Ansi();
     static const Encoding& Utf8();
 

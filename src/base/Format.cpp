@@ -13,6 +13,22 @@ namespace {
     throw EConvertError(u"Format '" + String(pattern) + u"' invalid or incompatible with argument");
 }
 
+// Widths and precisions pad a message's piece; one beyond this asks for more memory than a
+// message could want (a 12-character pattern could ask for gigabytes) and is refused.
+constexpr int MaxFieldWidth = 4096;
+
+// Reads the digits at i into a width or precision, refusing one beyond MaxFieldWidth before
+// it could overflow.
+int ReadFieldWidth(StringView pattern, std::size_t& i) {
+    int value = 0;
+    while (i < pattern.size() && pattern[i] >= u'0' && pattern[i] <= u'9') {
+        value = value * 10 + (pattern[i++] - u'0');
+        if (value > MaxFieldWidth)
+            FormatError(pattern);
+    }
+    return value;
+}
+
 String Pad(String text, int width, bool left) {
     if (width > 0 && static_cast<int>(text.size()) < width) {
         String blanks(static_cast<std::size_t>(width) - text.size(), u' ');
@@ -46,14 +62,11 @@ String Format(StringView pattern, std::initializer_list<FormatArg> args) {
             left = true;
             ++i;
         }
-        int width = 0, precision = -1;
-        while (i < pattern.size() && pattern[i] >= u'0' && pattern[i] <= u'9')
-            width = width * 10 + (pattern[i++] - u'0');
+        const int width = ReadFieldWidth(pattern, i);
+        int precision = -1;
         if (i < pattern.size() && pattern[i] == u'.') {
-            precision = 0;
             ++i;
-            while (i < pattern.size() && pattern[i] >= u'0' && pattern[i] <= u'9')
-                precision = precision * 10 + (pattern[i++] - u'0');
+            precision = ReadFieldWidth(pattern, i);
         }
         if (i >= pattern.size() || next >= list.size())
             FormatError(pattern);

@@ -30,7 +30,7 @@ private:
 };
 
 // Raises EConvertError "Format '%s' invalid or incompatible with argument" when a
-// placeholder has no argument of its kind.
+// placeholder has no argument of its kind, or a width or precision above 4096.
 String Format(StringView pattern, std::initializer_list<FormatArg> args);
 
 } // namespace ortavo

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace ortavo {
@@ -40,6 +41,16 @@ template <typename Error> String FailureOf(std::initializer_list<String> lines, 
     return {};
 }
 
+void ExpectTooLong(const std::function<void()>& action, int bytes) {
+    try {
+        action();
+        ADD_FAILURE() << "a block of " << bytes << " bytes was built";
+    } catch (const EIBClientError& e) {
+        EXPECT_EQ(e.Message(), u"The database parameter block is " + IntToStr(bytes) +
+                                   u" bytes long; at most 32767 fit");
+    }
+}
+
 TEST(DatabaseParams, NamesBlankLinesAndPrefixes) {
     EXPECT_EQ(Bytes({u"", u"user_name", u"ISC_DPB_USER_NAME=x"}),
               (std::vector<int>{1, 28, 0, 28, 1, 'x'}));
@@ -60,8 +71,50 @@ TEST(DatabaseParams, ValueClasses) {
     EXPECT_EQ(Bytes({u"activate_shadow=9"}), (std::vector<int>{1, 21, 1, 0}));
     EXPECT_EQ(Bytes({u"set_db_readonly"}), (std::vector<int>{1, 64}));
     EXPECT_EQ(Bytes({u"license=k"}), (std::vector<int>{1, 18, 1, 'k'}));
-    // Text in the narrow code page: "ç" is one byte.
-    EXPECT_EQ(Bytes({u"password=\u00e7"}), (std::vector<int>{1, 29, 1, 0xE7}));
+}
+
+TEST(DatabaseParams, TextBeyondAsciiGoesInUtf8AndSaysSo) {
+    // "ç" is two bytes in UTF-8, and the block ends with isc_dpb_utf8_filename once.
+    EXPECT_EQ(Bytes({u"password=\u00e7", u"user_name=Jo\u00e3o"}),
+              (std::vector<int>{1, 29, 2, 0xC3, 0xA7, 28, 5, 'J', 'o', 0xC3, 0xA3, 'o', 77, 0}));
+    // The length byte counts bytes, not characters: 128 "ç" are 256 bytes.
+    EXPECT_EQ(FailureOf<EIBClientError>({u"password=" + String(128, u'\u00e7')}, 119),
+              u"DPB Constant (password) value is 256 bytes long; at most 255 fit");
+    // Items that fill the 16-bit length exactly leave no room for the mark.
+    TStringList full;
+    for (int i = 0; i < 127; ++i)
+        full.Add(u"password=" + String(255, u'p'));
+    full.Add(u"password=" + String(125, u'p'));
+    EXPECT_EQ(BuildDPB(full).DPB.size(), 32767u);
+    ExpectTooLong([&] { AttachDPB(BuildDPB(full).DPB, "\xC3\xA7"); }, 32769);
+    full.Put(127, u"password=" + String(123, u'p') + u"\u00e7");
+    ExpectTooLong([&] { BuildDPB(full); }, 32769);
+}
+
+TEST(DatabaseParams, AttachBlockMarksAnAccentedNameOnce) {
+    TStringList params;
+    params.Add(u"user_name=VORAS");
+    params.Add(u"set_db_readonly");
+    const std::string ascii = BuildDPB(params).DPB;
+    EXPECT_EQ(AttachDPB(ascii, "localhost:c:\\voras\\talimor\\base.fdb"), ascii);
+    const std::string marked = AttachDPB(ascii, "/srv/importa\xC3\xA7\xC3\xA3o.fdb");
+    EXPECT_EQ(marked, ascii + std::string("\x4D\x00", 2));
+    EXPECT_EQ(AttachDPB(marked, "/srv/importa\xC3\xA7\xC3\xA3o.fdb"), marked);
+
+    // A 77 inside a value is no mark: the block is walked item by item.
+    params.Clear();
+    params.Add(u"password=M\u00e7");
+    params.Add(u"user_name=M");
+    const std::string texts = BuildDPB(params).DPB;
+    EXPECT_EQ(AttachDPB(texts, "\xC3\xA7"), texts);
+    const auto items = DPBItems(texts);
+    ASSERT_TRUE(items.has_value());
+    ASSERT_EQ(items->size(), 3u);
+    EXPECT_EQ((*items)[0].Code, 29);
+    EXPECT_EQ((*items)[0].Value, "M\xC3\xA7");
+    EXPECT_EQ((*items)[2].Code, 77);
+    EXPECT_FALSE(DPBItems(std::string("\x01\x1C\x05VOR", 6)).has_value());
+    EXPECT_FALSE(DPBItems("").has_value());
 }
 
 TEST(DatabaseParams, TheSystemsTwoLines) {
@@ -161,9 +214,7 @@ TEST(DatabaseParams, TheEngineAcceptsTheBlock) {
     TDatabaseParamBlock block = BuildDPB(params);
     IGDSLibrary& client = testing::Client();
     isc_db_handle db = 0;
-    ASSERT_EQ(client.isc_attach_database(ThreadStatusVector(), static_cast<short>(path.size()),
-                                         path.c_str(), &db, block.Length(), block.Data()),
-              0)
+    ASSERT_EQ(testing::Attach(path, &db, block.DPB), 0)
         << ToUtf8(ComposeDatabaseErrorMessage().Message);
     EXPECT_EQ(client.isc_detach_database(ThreadStatusVector(), &db), 0);
 }

@@ -45,9 +45,7 @@ TEST(DatabaseError, MissingFileThroughTheEmbeddedEngine) {
     std::string name = folder.File("absent.fdb");
     std::string dpb = testing::LoginDPB("SYSDBA", "x");
     isc_db_handle db = 0;
-    ISC_STATUS result =
-        Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                     name.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
+    ISC_STATUS result = testing::Attach(name, &db, dpb);
     ASSERT_GT(result, 0);
     EXPECT_EQ(db, 0u);
 
@@ -76,9 +74,7 @@ TEST(DatabaseError, WrongPasswordAgainstTheServer) {
     std::string name = "localhost:" + path;
     std::string dpb = testing::LoginDPB("VORAS", "wrong");
     isc_db_handle db = 0;
-    ISC_STATUS result =
-        Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                     name.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
+    ISC_STATUS result = testing::Attach(name, &db, dpb);
     ASSERT_GT(result, 0) << "the server accepted a wrong password";
     IBDataBaseError error = ComposeDatabaseErrorMessage(&Client());
     ASSERT_EQ(error.IBErrorCode, isc_login)
@@ -97,11 +93,7 @@ TEST(DatabaseError, NoPermissionRaisesTheRoleError) {
     ASSERT_TRUE(testing::CreateDatabase(path, {"CREATE TABLE SECRET (ID INTEGER)"}));
     std::string dpb = testing::LoginDPB("VORAS", "##480317");
     isc_db_handle db = 0;
-    ASSERT_EQ(Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(path.size()),
-                                           path.c_str(), &db, static_cast<short>(dpb.size()),
-                                           dpb.data()),
-              0)
-        << ToUtf8(ComposeDatabaseErrorMessage().Message);
+    ASSERT_EQ(testing::Attach(path, &db, dpb), 0) << ToUtf8(ComposeDatabaseErrorMessage().Message);
     isc_tr_handle tr = 0;
     static const char tpb[] = {isc_tpb_version3};
     ASSERT_EQ(Client().isc_start_transaction(ThreadStatusVector(), &tr, 1, &db, sizeof tpb, tpb),
@@ -135,6 +127,17 @@ TEST(DatabaseError, ComposedFromAWrittenVector) {
     IBDataBaseError error = ComposeDatabaseErrorMessage(&Client());
     EXPECT_EQ(error.Message, u"I/O error during \"open\" operation for file \"/nowhere/x.fdb\"\r\n"
                              u"Something went wrong");
+
+    // Names come back as the client was given them, in UTF-8; a text that is no UTF-8 is
+    // read as Windows-1252.
+    static const char accented[] = "/srv/Usu\xC3\xA1rios/importa\xC3\xA7\xC3\xA3o.fdb";
+    static const char ansi[] = "Usu\xE1rio inv\xE1lido.";
+    Fill({isc_arg_gds, isc_io_error, isc_arg_string, reinterpret_cast<ISC_STATUS>("open"),
+          isc_arg_string, reinterpret_cast<ISC_STATUS>(accented), isc_arg_interpreted,
+          reinterpret_cast<ISC_STATUS>(ansi), isc_arg_end});
+    EXPECT_EQ(ComposeDatabaseErrorMessage(&Client()).Message,
+              u"I/O error during \"open\" operation for file "
+              u"\"/srv/Usu\u00e1rios/importa\u00e7\u00e3o.fdb\"\r\nUsu\u00e1rio inv\u00e1lido");
 
     // A failed call whose vector yields no text still carries its codes.
     Fill({isc_arg_end});

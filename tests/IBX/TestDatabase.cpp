@@ -32,10 +32,7 @@ class TRawAttachment {
 public:
     explicit TRawAttachment(const std::string& name) {
         const std::string dpb = LoginDPB("SYSDBA", SysdbaPassword());
-        Check(Client().isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                           name.data(), &FHandle, static_cast<short>(dpb.size()),
-                                           dpb.data()),
-              "attach " + name);
+        Check(testing::Attach(name, &FHandle, dpb), "attach " + name);
     }
     ~TRawAttachment() {
         if (FHandle)
@@ -109,6 +106,8 @@ TTestDatabase::TTestDatabase(TAccess access, int dialect) : FAccess(access), FDi
                             SysdbaPassword() + "' PAGE_SIZE 4096";
     isc_db_handle handle = 0;
     isc_tr_handle transaction = 0;
+    // A CREATE DATABASE takes a name as an attach does.
+    const TUtf8NameScope utf8Names;
     if (Client().isc_dsql_execute_immediate(ThreadStatusVector(), &handle, &transaction, 0,
                                             sql.c_str(), static_cast<unsigned short>(dialect),
                                             nullptr) > 0) {

@@ -33,7 +33,7 @@ TEST(TransactionParamsTest, BlocksByteForByte) {
     EXPECT_EQ(BuildTPB(blank), Bytes({3}));
     EXPECT_EQ(TPBOf(u"read_committed\nrec_version"), Bytes({3, 15, 17}));
     EXPECT_EQ(TPBOf(u"lock_write=T1"), Bytes({3, 11, 2, 'T', '1'}));
-    EXPECT_EQ(TPBOf(u"LOCK_READ=Ação"), Bytes({3, 10, 4, 'A', 0xE7, 0xE3, 'o'}));
+    EXPECT_EQ(TPBOf(u"LOCK_READ=Ação"), Bytes({3, 10, 6, 'A', 0xC3, 0xA7, 0xC3, 0xA3, 'o'}));
     EXPECT_EQ(TPBOf(u"isc_tpb_Concurrency\n\nwait\nno_savepoint"), Bytes({3, 2, 6, 21}));
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace ortavo;
 
 TEST(Format, FillsTextIntegerAndHexadecimalPlaceholders) {
@@ -22,6 +24,25 @@ TEST(Format, RefusesMissingOrMismatchedArguments) {
     EXPECT_THROW(Format(u"%d", {u"text"}), EConvertError);
     EXPECT_THROW(Format(u"%s", {3}), EConvertError);
     EXPECT_THROW(Format(u"trailing %", {}), EConvertError);
+}
+
+TEST(Format, RefusesWidthsAndPrecisionsBeyondItsBound) {
+    // The widest field is padded in full; one more is the conversion error, however the
+    // number would wrap in an int (4294967306 wraps to 10).
+    EXPECT_EQ(Format(u"%4096s", {u"x"}).size(), 4096u);
+    EXPECT_EQ(Format(u"%.4096d", {7}).size(), 4096u);
+    const std::pair<const char16_t*, FormatArg> cases[] = {
+        {u"%4097s", u"x"}, {u"%1500000000s", u"x"},         {u"%4294967306d", 1},
+        {u"%.4097x", 1},   {u"%-99999999999999999999d", 1}, {u"%.4294967297s", u"x"}};
+    for (const auto& [pattern, arg] : cases) {
+        try {
+            Format(pattern, {arg});
+            ADD_FAILURE() << "accepted " << ToUtf8(pattern);
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(),
+                      u"Format '" + String(pattern) + u"' invalid or incompatible with argument");
+        }
+    }
 }
 
 TEST(Exceptions, CarryMessageClassAndInnermostCause) {

@@ -1,0 +1,46 @@
+// Switching the calling thread to a UTF-8 codeset around the client calls that take names.
+#include "IBX/IBNameCodeset.h"
+
+#include <langinfo.h>
+#include <strings.h>
+
+namespace ortavo {
+
+namespace {
+
+bool IsUtf8Codeset(const char* codeset) noexcept {
+    return codeset && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
+}
+
+// Debian always ships C.UTF-8; the others are for systems that name it differently.
+constexpr const char* Utf8LocaleNames[] = {"C.UTF-8", "C.utf8", "en_US.UTF-8", "pt_BR.UTF-8"};
+
+} // namespace
+
+TUtf8NameScope::TUtf8NameScope() noexcept {
+    if (IsUtf8Codeset(nl_langinfo(CODESET)))
+        return;
+    // Only the codeset changes: the other categories stay those the thread had.
+    const locale_t current = uselocale(nullptr);
+    for (const char* name : Utf8LocaleNames) {
+        const locale_t base = duplocale(current);
+        if (!base)
+            return;
+        FLocale = newlocale(LC_CTYPE_MASK, name, base);
+        if (FLocale)
+            break;
+        // A failed newlocale leaves its base to the caller.
+        freelocale(base);
+    }
+    if (FLocale)
+        FPrevious = uselocale(FLocale);
+}
+
+TUtf8NameScope::~TUtf8NameScope() {
+    if (!FLocale)
+        return;
+    uselocale(FPrevious);
+    freelocale(FLocale);
+}
+
+} // namespace ortavo
