@@ -1,18 +1,21 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
 #include "FiscalListing.h"
+#include "RunCommand.h"
+#include "Usage.h"
 
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"
 
 #include <iostream>
 #include <string_view>
+#include <vector>
 
-int main(int argc, char** argv) {
+namespace {
+
+int Inspect(int argc, char** argv) {
     using namespace ortavo;
-    if (argc != 3 || std::string_view(argv[1]) != "inspect") {
-        std::cerr << "usage: ortavo-cli inspect FILE\n";
-        return InspectUsage;
-    }
+    if (argc != 3)
+        return UsageError(std::cerr, "inspect needs FILE");
     TMemoLines lines;
     try {
         LoadFiscalFile(FromUtf8(argv[2]), lines);
@@ -24,4 +27,26 @@ int main(int argc, char** argv) {
     InspectStatus status = InspectLines(lines, std::cout, std::cerr);
     std::cout.flush();
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace ortavo;
+    if (argc < 2)
+        return UsageError(std::cerr, "no command given");
+    const std::string_view command = argv[1];
+    if (command == "--help" || command == "-h") {
+        WriteUsage(std::cout);
+        return 0;
+    }
+    if (command == "--version") {
+        WriteVersion(std::cout);
+        return 0;
+    }
+    if (command == "inspect")
+        return Inspect(argc, argv);
+    if (command == "run")
+        return RunCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    return UsageError(std::cerr, ("unknown command " + std::string(command)).c_str());
 }
