@@ -4,6 +4,7 @@
 #include "Usage.h"
 
 #include "IBX/IBDatabase.h"
+#include "app/ErrorText.h"
 #include "base/Component.h"
 #include "base/Exception.h"
 #include "base/StringList.h"
@@ -11,7 +12,6 @@
 #include "reconciliation/RunLog.h"
 
 #include <memory>
-#include <new>
 #include <optional>
 
 namespace ortavo {
@@ -126,21 +126,6 @@ std::optional<TRunArguments> ParseArguments(const std::vector<std::string>& args
     return parsed;
 }
 
-// The error box's text for whatever left the run.
-String ErrorText(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const Exception& e) {
-        return ErrorBoxText(e);
-    } catch (const std::bad_alloc&) {
-        return ErrorBoxText(Exception(u"Out of memory"));
-    } catch (const std::exception& e) {
-        return ErrorBoxText(Exception(FromUtf8(e.what())));
-    } catch (...) {
-        return ErrorBoxText(Exception(u"Unknown exception"));
-    }
-}
-
 int Run(const TRunArguments& arguments, std::ostream& out, std::ostream& err) {
     TConsoleFront front(out, err);
     std::unique_ptr<TRunJournal> journal;
@@ -183,7 +168,9 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         return Run(*arguments, out, err);
     } catch (...) {
         out.flush();
-        err << "error: " << ConsoleText(ErrorText(std::current_exception())) << '\n';
+        VisitException(std::current_exception(), [&](const Exception& e) {
+            err << "error: " << ConsoleText(ErrorBoxText(e)) << '\n';
+        });
         err.flush();
         return RunFailed;
     }

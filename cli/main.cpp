@@ -1,5 +1,6 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
 #include "FiscalListing.h"
+#include "QueryListing.h"
 #include "RunCommand.h"
 #include "Usage.h"
 
@@ -23,16 +24,24 @@ int Inspect(int argc, char** argv) {
         std::cerr << e.what() << '\n';
         return InspectCannotOpen;
     }
-    std::ios::sync_with_stdio(false);
     InspectStatus status = InspectLines(lines, std::cout, std::cerr);
     std::cout.flush();
     return status;
+}
+
+int Query(int argc, char** argv) {
+    using namespace ortavo;
+    QueryOptions options;
+    if (!ParseQueryArguments(std::vector<std::string>(argv + 2, argv + argc), options))
+        return UsageError(std::cerr, "query needs DATABASE and SELECT");
+    return RunQuery(options, std::cout, std::cerr);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace ortavo;
+    std::ios::sync_with_stdio(false);
     if (argc < 2)
         return UsageError(std::cerr, "no command given");
     const std::string_view command = argv[1];
@@ -46,6 +55,8 @@ int main(int argc, char** argv) {
     }
     if (command == "inspect")
         return Inspect(argc, argv);
+    if (command == "query")
+        return Query(argc, argv);
     if (command == "run")
         return RunCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return UsageError(std::cerr, ("unknown command " + std::string(command)).c_str());

@@ -46,6 +46,10 @@ public:
     // Turning it on while open raises "Dataset open".
     void SetUniDirectional(bool value) override;
 
+    // Scan statement texts for parameter markers (a colon and a name).
+    bool ParamCheck() const noexcept { return FParamCheck; }
+    void SetParamCheck(bool value) noexcept { FParamCheck = value; }
+
     // Fetches every remaining row and comes back to the current one.
     void FetchAll();
     // Rows fetched so far.
@@ -95,6 +99,8 @@ protected:
     void InternalLast() override;
     TGetResult GetRecord(std::byte* buffer, TGetMode mode) override;
     std::size_t ActiveBufferSize() const override;
+    // Text fields and fixed-point fields of the database layer.
+    std::unique_ptr<TField> NewField(TFieldType type) const override;
 
     // "Database not assigned", "Transaction not assigned"; opens a closed connection.
     void EnsureConnected();
@@ -123,7 +129,8 @@ private:
     // Fetches the next row of the cursor into the cache; false at the end of the cursor.
     bool FetchNextRow();
     std::size_t CacheOffset(int index) const noexcept;
-    void ReadCachedRecord(int index, std::byte* buffer) const;
+    bool ReadCachedRecord(int index, std::byte* buffer) const;
+    bool ReadBlob(const std::byte* data, void* buffer, bool text) const;
     void BeforeDisconnect();
     void BeforeTransactionEnd();
 
@@ -136,6 +143,7 @@ private:
 
     int FBufferChunks = 1000;
     bool FCachedUpdates = false;
+    bool FParamCheck = true;
     bool FInternalPrepared = false;
     bool FOpen = false;
     bool FForcedRefresh = false;

@@ -1,6 +1,7 @@
 // The database connection: parameters, connect and disconnect, the checked call, and the
 // bookkeeping of its transactions and links.
 #include "IBX/IBDatabase.h"
+#include "IBX/IBSchema.h"
 
 #include "IBX/IB.h"
 #include "IBX/IBConnectionLoss.h"
@@ -279,7 +280,7 @@ void TIBDatabase::ConnectToServer() {
     }
     if (LoginPrompt())
         Login();
-    // The schema cache is taken from the registry here once it exists.
+    FSchema = SchemaRegistry::Lookup(FDBName);
     PrepareDPB();
 
     IGDSLibrary& library = Library();
@@ -454,19 +455,22 @@ void TIBDatabase::UnlinkSQLObjects() {
     ForEachFromLast(FSQLObjects, [this](TIBBase* link) { UnlinkSQLObject(link); });
 }
 
-bool TIBDatabase::Has_COMPUTED_BLR(const String&, const String&) const {
-    return false;
+bool TIBDatabase::Has_COMPUTED_BLR(const String& relation, const String& field) {
+    return FSchema && FSchema->Has_COMPUTED_BLR(*this, relation, field);
 }
 
-bool TIBDatabase::Has_DEFAULT_VALUE(const String&, const String&) const {
-    return false;
+bool TIBDatabase::Has_DEFAULT_VALUE(const String& relation, const String& field) {
+    return FSchema && FSchema->Has_DEFAULT_VALUE(*this, relation, field);
 }
 
-bool TIBDatabase::In_Key(const String&, const String&) const {
-    return false;
+bool TIBDatabase::In_Key(const String& relation, const String& field) {
+    return FSchema && FSchema->In_Key(*this, relation, field);
 }
 
-void TIBDatabase::FlushSchema() {}
+void TIBDatabase::FlushSchema() {
+    if (FSchema)
+        FSchema->FreeNodes();
+}
 
 void TIBDatabase::Loaded() {
     TCustomConnection::Loaded();

@@ -127,11 +127,14 @@ public:
     void UnlinkSQLObject(TIBBase* link);
     void UnlinkSQLObjects();
 
-    // Schema questions; false while the connection holds no schema cache.
-    bool Has_COMPUTED_BLR(const String& relation, const String& field) const;
-    bool Has_DEFAULT_VALUE(const String& relation, const String& field) const;
-    bool In_Key(const String& relation, const String& field) const;
+    // Schema questions, answered by the schema cache of the database name (which may read
+    // the system tables on this connection); false while the connection holds none.
+    bool Has_COMPUTED_BLR(const String& relation, const String& field);
+    bool Has_DEFAULT_VALUE(const String& relation, const String& field);
+    bool In_Key(const String& relation, const String& field);
+    // Forgets every table the schema cache has learnt.
     void FlushSchema();
+    TIBSchema* Schema() const noexcept { return FSchema.get(); }
 
     void Loaded() override;
 

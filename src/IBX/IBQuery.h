@@ -21,8 +21,6 @@ public:
     TParams& Params() noexcept { return FParams; }
     // The text with every parameter marker replaced by "?".
     const String& Text() const noexcept { return FText; }
-    bool ParamCheck() const noexcept { return FParamCheck; }
-    void SetParamCheck(bool value) noexcept { FParamCheck = value; }
     bool GenerateParamNames() const noexcept { return FGenerateParamNames; }
     void SetGenerateParamNames(bool value) noexcept { FGenerateParamNames = value; }
     bool Prepared() const noexcept { return FPrepared; }
@@ -36,8 +34,6 @@ public:
     // Runs a statement that returns no rows. Raises "Cannot perform this operation on an
     // open dataset" while open.
     void ExecSQL();
-    // The last known count of changed rows; −1 when unknown.
-    int RowsAffected() const;
     TIBSQLTypes StatementType() const;
 
     void Loaded() override;
@@ -53,10 +49,8 @@ private:
     TParams FParams;
     String FText;
     bool FPrepared = false;
-    bool FParamCheck = true;
     bool FGenerateParamNames = false;
     bool FCheckRowsAffected = true;
-    int FRowsAffected = -1;
 };
 
 } // namespace ortavo

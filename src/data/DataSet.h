@@ -56,7 +56,7 @@ public:
     TField* FindField(StringView name) const { return FFields.FindField(name); }
 
     // The current record's value of the field into buffer (the field's DataSize bytes);
-    // false when it has none.
+    // false when it has none. A null buffer only asks whether there is a value.
     virtual bool GetFieldData(const TField& field, void* buffer) const = 0;
     // Whether there is a current record for fields to read.
     bool HasCurrentRecord() const noexcept { return FHasRecord && Active(); }
@@ -90,6 +90,8 @@ protected:
     void DestroyFields() noexcept { FFields.Clear(); }
     // The field object of a definition's type; raises "Field '%s' is of an unknown type".
     virtual std::unique_ptr<TField> CreateField(const TFieldDef& def);
+    // The field class of a data type; none for a type without one.
+    virtual std::unique_ptr<TField> NewField(TFieldType type) const;
 
 private:
     void DoOpen();

@@ -31,6 +31,7 @@ public:
     int FieldNo() const noexcept { return FFieldNo; }
     void SetFieldNo(int value) noexcept { FFieldNo = value; }
     TFieldType DataType() const noexcept { return FDataType; }
+    void SetDataType(TFieldType value) noexcept { FDataType = value; }
     int Size() const noexcept { return FSize; }
     virtual void SetSize(int value) { FSize = value; }
     bool Required() const noexcept { return FRequired; }
@@ -65,7 +66,6 @@ public:
     virtual std::string AsBytes() const;
 
 protected:
-    void SetDataType(TFieldType value) noexcept { FDataType = value; }
     [[noreturn]] void AccessError(const char16_t* typeName) const;
     // Reads a fixed-size value; false when there is none.
     template <typename T> bool ReadValue(T& value) const { return GetData(&value); }

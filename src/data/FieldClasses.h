@@ -269,4 +269,7 @@ public:
     explicit TGuidField(TComponent* owner = nullptr);
 };
 
+// The field class of a data type (the process-wide table); none for a type without one.
+std::unique_ptr<TField> NewFieldOfType(TFieldType type);
+
 } // namespace ortavo

@@ -1,0 +1,203 @@
+// The query listing: arguments, connection, the rows and their texts.
+#include "QueryListing.h"
+
+#include "IBX/IB.h"
+#include "IBX/IBDatabase.h"
+#include "IBX/IBQuery.h"
+#include "IBX/IBSQL.h"
+#include "IBX/IBTransaction.h"
+#include "app/ErrorText.h"
+#include "data/FieldClasses.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace ortavo {
+
+namespace {
+
+void AppendAscii(std::string& line, const char* text) {
+    line += text;
+}
+
+void AppendDate(TDateTime value, std::string& line) {
+    int year = 0, month = 0, day = 0;
+    DecodeDate(value, year, month, day);
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
+    AppendAscii(line, buffer);
+}
+
+void AppendTime(TDateTime value, std::string& line) {
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+    DecodeTime(value, hour, minute, second, millisecond);
+    char buffer[24];
+    if (millisecond != 0)
+        std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", hour, minute, second,
+                      millisecond);
+    else
+        std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", hour, minute, second);
+    AppendAscii(line, buffer);
+}
+
+void AppendHex(const std::string& bytes, std::string& line) {
+    static const char digits[] = "0123456789abcdef";
+    for (unsigned char c : bytes) {
+        line += digits[c >> 4];
+        line += digits[c & 0x0F];
+    }
+}
+
+} // namespace
+
+bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions& options) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        String* target = nullptr;
+        if (argument == "--user")
+            target = &options.User;
+        else if (argument == "--password")
+            target = &options.Password;
+        else if (argument == "--charset")
+            target = &options.CharSet;
+        if (target) {
+            if (i + 1 >= arguments.size())
+                return false;
+            *target = FromUtf8(arguments[++i]);
+            continue;
+        }
+        if (argument.size() > 2 && argument.compare(0, 2, "--") == 0)
+            return false;
+        positional.push_back(argument);
+    }
+    if (positional.size() != 2)
+        return false;
+    options.Database = FromUtf8(positional[0]);
+    options.Select = FromUtf8(positional[1]);
+    return true;
+}
+
+void AppendEscaped(StringView text, std::string& line) {
+    const std::string utf8 = ToUtf8(text);
+    for (char c : utf8) {
+        switch (c) {
+        case '\\':
+            line += "\\\\";
+            break;
+        case '\t':
+            line += "\\t";
+            break;
+        case '\n':
+            line += "\\n";
+            break;
+        case '\r':
+            line += "\\r";
+            break;
+        default:
+            line += c;
+        }
+    }
+}
+
+void AppendFieldText(const TField& field, std::string& line) {
+    if (field.IsNull()) {
+        line += "\\N";
+        return;
+    }
+    switch (field.DataType()) {
+    case ftDate:
+        AppendDate(field.AsDateTime(), line);
+        return;
+    case ftTime:
+        AppendTime(field.AsDateTime(), line);
+        return;
+    case ftDateTime:
+    case ftTimeStamp: {
+        const TDateTime value = field.AsDateTime();
+        AppendDate(value, line);
+        line += ' ';
+        AppendTime(value, line);
+        return;
+    }
+    case ftBoolean:
+        line += field.AsBoolean() ? "true" : "false";
+        return;
+    case ftBlob:
+    case ftGraphic:
+    case ftTypedBinary:
+    case ftBytes:
+    case ftVarBytes:
+        AppendHex(field.AsBytes(), line);
+        return;
+    default:
+        AppendEscaped(field.AsString(), line);
+        return;
+    }
+}
+
+QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
+    std::string line;
+    try {
+        TIBDatabase Base;
+        TIBTransaction TR;
+        Base.SetName(u"Base");
+        TR.SetName(u"TR");
+        Base.Params().Add(u"user_name=" + options.User);
+        Base.Params().Add(u"password=" + options.Password);
+        if (!options.CharSet.empty())
+            Base.Params().Add(u"lc_ctype=" + options.CharSet);
+        Base.SetLoginPrompt(false);
+        // A listing only reads: whatever a select may change through a procedure is not
+        // kept, also when the listing fails halfway.
+        TR.SetDefaultAction(TIBTransactionAction::TARollback);
+        Base.SetDefaultTransaction(&TR);
+        Base.SetDatabaseName(options.Database);
+        Base.SetConnected(true);
+
+        TIBQuery Query;
+        Query.SetName(u"Query");
+        Query.SetDatabase(&Base);
+        Query.SetTransaction(&TR);
+        Query.SetBufferChunks(1000);
+        Query.SetParamCheck(true);
+        Query.SetUniDirectional(true);
+        Query.SQL().Add(options.Select);
+        Query.Prepare();
+        // A listing only reads: a statement that could change the database is refused.
+        if (Query.StatementType() != SQLSelect)
+            RaiseClientError(ibxeCannotOpenNonSQLSelect);
+        Query.Open();
+
+        const TFields& fields = Query.Fields();
+        for (int i = 0; i < fields.Count(); ++i) {
+            if (i > 0)
+                line += '\t';
+            AppendEscaped(fields[i].FieldName(), line);
+        }
+        line += '\n';
+        out << line;
+        for (; !Query.Eof(); Query.Next()) {
+            line.clear();
+            for (int i = 0; i < fields.Count(); ++i) {
+                if (i > 0)
+                    line += '\t';
+                AppendFieldText(fields[i], line);
+            }
+            line += '\n';
+            out << line;
+        }
+        out.flush();
+        Query.Close();
+        Base.Close();
+        return QueryOk;
+    } catch (...) {
+        out.flush();
+        VisitException(std::current_exception(), [&](const Exception& e) {
+            err << "error: " << ToUtf8(ErrorBoxText(e)) << '\n';
+        });
+        return QueryFailed;
+    }
+}
+
+} // namespace ortavo
