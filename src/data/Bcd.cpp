@@ -70,7 +70,7 @@ String BcdToStr(const TBcd& bcd, const FormatSettings& settings) {
         out += static_cast<char16_t>(u'0' + Digit(bcd, i));
     }
     if (out.empty() || out == u"-")
-        out = u"0";
+        return String(1, u'0');
     return out;
 }
 

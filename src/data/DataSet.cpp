@@ -21,7 +21,7 @@ void TDataSet::SetActive(bool value) {
 }
 
 void TDataSet::DoOpen() {
-    FState = TDataSetState::dsOpening;
+    // The dataset counts as closed until its cursor is open: what opening does may ask.
     try {
         InternalOpen();
         FActiveBuffer = std::make_unique_for_overwrite<std::byte[]>(ActiveBufferSize());

@@ -310,6 +310,10 @@ String TWideMemoField::AsString() const {
     return text;
 }
 
+std::string TWideMemoField::AsBytes() const {
+    return Encoding::Ansi().Encode(AsString());
+}
+
 TGuidField::TGuidField(TComponent* owner) : TStringField(owner) {
     SetDataType(ftGuid);
     SetSize(38);

@@ -246,6 +246,8 @@ class TWideMemoField : public TBlobField {
 public:
     explicit TWideMemoField(TComponent* owner = nullptr);
     String AsString() const override;
+    // The text in the ANSI code page.
+    std::string AsBytes() const override;
 };
 
 // Kinds the dataset layer names but this system never fills: they hold no readable value.

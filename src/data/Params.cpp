@@ -13,10 +13,6 @@ namespace ortavo {
 
 namespace {
 
-bool IsDateType(TFieldType type) {
-    return type == ftDate || type == ftTime || type == ftDateTime || type == ftTimeStamp;
-}
-
 template <typename... F> struct Visitor : F... { using F::operator()...; };
 template <typename... F> Visitor(F...) -> Visitor<F...>;
 

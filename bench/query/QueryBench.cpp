@@ -1,0 +1,326 @@
+// Query benchmarks, each beside a reference doing the same work in the same run; not a test.
+//   bench_query [rows=1000000] [coupons=20000] [runs=3]
+// 1. ortavo-cli query reading a five-column table beside isql-fb reading the same rows,
+//    embedded and over loopback: medians of wall time, rows per second, peak memory.
+// 2. The run's select pattern (text change, four binds, Open, FetchAll, three reads) through
+//    TIBQuery beside the same statements made with direct client calls.
+#include "IBX/IB.h"
+#include "IBX/IBDatabase.h"
+#include "IBX/IBIntf.h"
+#include "IBX/IBQuery.h"
+#include "IBX/IBTransaction.h"
+#include "base/DateTime.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace ortavo;
+
+namespace {
+
+std::string SysdbaPassword() {
+    std::ifstream in("/etc/firebird/3.0/SYSDBA.password");
+    std::string line;
+    while (std::getline(in, line)) {
+        auto start = line.find("ISC_PASSWORD=");
+        if (start == std::string::npos)
+            continue;
+        std::string value = line.substr(start + 13);
+        if (!value.empty() && value.front() == '"')
+            value = value.substr(1, value.find('"', 1) - 1);
+        return value;
+    }
+    throw std::runtime_error("cannot read the SYSDBA password");
+}
+
+IGDSLibrary& Client() {
+    static std::shared_ptr<IGDSLibrary> library = GetGDSLibrary(u"IBServer");
+    library->CheckIBLoaded();
+    return *library;
+}
+
+void Check(ISC_STATUS status) {
+    if (status > 0)
+        RaiseDatabaseError(&Client());
+}
+
+void CreateDatabase(const std::string& name) {
+    const std::string sql = "CREATE DATABASE '" + name + "' USER 'SYSDBA' PASSWORD '" +
+                            SysdbaPassword() + "' PAGE_SIZE 8192";
+    isc_db_handle db = 0;
+    isc_tr_handle tr = 0;
+    Check(Client().isc_dsql_execute_immediate(ThreadStatusVector(), &db, &tr, 0, sql.c_str(), 3,
+                                              nullptr));
+    Check(Client().isc_detach_database(ThreadStatusVector(), &db));
+}
+
+struct TConnection {
+    TIBDatabase Base;
+    TIBTransaction TR;
+    TIBQuery Query;
+    explicit TConnection(const std::string& name) {
+        Base.SetDatabaseName(FromUtf8(name));
+        Base.Params().Add(u"user_name=SYSDBA");
+        Base.Params().Add(u"password=" + FromUtf8(SysdbaPassword()));
+        Base.SetLoginPrompt(false);
+        TR.SetDefaultAction(TIBTransactionAction::TACommitRetaining);
+        Base.SetDefaultTransaction(&TR);
+        Query.SetDatabase(&Base);
+        Query.SetTransaction(&TR);
+        Query.SetBufferChunks(1000);
+        Query.SetCachedUpdates(true);
+        Base.Open();
+    }
+    void Exec(const std::string& sql) {
+        Query.Close();
+        Query.SQL().Clear();
+        Query.SQL().Add(FromUtf8(sql));
+        Query.ExecSQL();
+        TR.CommitRetaining();
+    }
+};
+
+void Populate(const std::string& name, int rows, int coupons) {
+    TConnection c(name);
+    c.Exec("CREATE TABLE T (ID INTEGER, NAME VARCHAR(30), AMOUNT NUMERIC(15,2), "
+           "RATE DOUBLE PRECISION, D DATE)");
+    c.Exec("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < " + std::to_string(rows) +
+           ") DO BEGIN INSERT INTO T VALUES (:I, 'CLIENTE ' || :I, :I * 0.01, :I / 7e0, "
+           "DATEADD(MOD(:I, 3000) DAY TO DATE '2015-01-01')); I = I + 1; END END");
+    c.Exec("CREATE TABLE MVTO_PAI (PAI_SEQU INTEGER NOT NULL PRIMARY KEY, PAI_FILIAL INTEGER, "
+           "PAI_IMPRESSORA VARCHAR(20), PAI_DTEMISSAO DATE, PAI_DOCUMENTO VARCHAR(6), "
+           "PAI_DESCONTO NUMERIC(15,2), PAI_ACRESCIMO NUMERIC(15,2), PAI_ESTADO CHAR(1))");
+    c.Exec("CREATE INDEX MVTO_PAI_DOC ON MVTO_PAI (PAI_DOCUMENTO)");
+    c.Exec("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < " + std::to_string(coupons) +
+           ") DO BEGIN INSERT INTO MVTO_PAI VALUES (:I, 1, 'BE0123456789', "
+           "DATE '2024-03-05', LPAD(:I, 6, '0'), 1.50, 0, NULL); I = I + 1; END END");
+}
+
+struct TRun {
+    double Seconds = 0;
+    long PeakKiB = 0;
+};
+
+// Runs a command with stdout to /dev/null; wall time and the child's peak memory.
+TRun Spawn(const std::vector<std::string>& args) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    TRun run;
+    run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.PeakKiB = usage.ru_maxrss;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("command failed: " + args[0]);
+    return run;
+}
+
+TRun Median(std::vector<TRun> runs) {
+    std::sort(runs.begin(), runs.end(),
+              [](const TRun& a, const TRun& b) { return a.Seconds < b.Seconds; });
+    return runs[runs.size() / 2];
+}
+
+void ListingBench(const std::string& label, const std::string& name, const std::string& folder,
+                  int rows, int repeats) {
+    const std::string select = "SELECT ID, NAME, AMOUNT, RATE, D FROM T";
+    const std::string script = folder + "/select.sql";
+    std::ofstream(script) << "SET HEADING ON;\n" << select << ";\n";
+    std::vector<TRun> cli, isql;
+    for (int i = 0; i < repeats; ++i) {
+        cli.push_back(Spawn({ORTAVO_CLI, "query", "--user", "SYSDBA", "--password",
+                             SysdbaPassword(), name, select}));
+        isql.push_back(
+            Spawn({"isql-fb", "-q", "-u", "SYSDBA", "-p", SysdbaPassword(), "-i", script, name}));
+    }
+    const TRun c = Median(cli), r = Median(isql);
+    std::printf("%-9s ortavo-cli query: %7.3f s  %9.0f rows/s  peak %7ld KiB\n", label.c_str(),
+                c.Seconds, rows / c.Seconds, c.PeakKiB);
+    std::printf("%-9s isql-fb         : %7.3f s  %9.0f rows/s  peak %7ld KiB   ratio %.2f\n",
+                label.c_str(), r.Seconds, rows / r.Seconds, r.PeakKiB, c.Seconds / r.Seconds);
+}
+
+String Document(int i) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%06d", i);
+    return FromUtf8(text);
+}
+
+const char16_t* const CouponSelect =
+    u"SELECT PAI_SEQU, PAI_DESCONTO, PAI_ACRESCIMO FROM MVTO_PAI WHERE PAI_FILIAL = :FILIAL "
+    u"AND PAI_IMPRESSORA = :ECF AND PAI_DTEMISSAO = :DTEMISSAO AND PAI_DOCUMENTO = :DOCUMENTO ";
+
+double DataSetPattern(const std::string& name, int coupons) {
+    TConnection c(name);
+    const TDateTime date = EncodeDate(2024, 3, 5);
+    double check = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < coupons; ++i) {
+        c.Query.Close();
+        c.Query.SQL().Clear();
+        c.Query.SQL().Add(CouponSelect);
+        c.Query.ParamByName(u"FILIAL").SetAsString(u"1");
+        c.Query.ParamByName(u"ECF").SetAsString(u"BE0123456789");
+        c.Query.ParamByName(u"DTEMISSAO").SetAsDate(date);
+        c.Query.ParamByName(u"DOCUMENTO").SetAsString(Document(i));
+        c.Query.Open();
+        c.Query.FetchAll();
+        if (c.Query.RecordCount() > 0)
+            check += c.Query.FieldByName(u"PAI_SEQU").AsInteger() +
+                     c.Query.FieldByName(u"PAI_DESCONTO").AsFloat() +
+                     c.Query.FieldByName(u"PAI_ACRESCIMO").AsFloat();
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (check <= 0)
+        throw std::runtime_error("the dataset pattern found no sale");
+    return seconds;
+}
+
+// The same statements through the client calls: prepare each time, bind four texts and a
+// date, execute, fetch every row, read three values.
+double DirectPattern(const std::string& name, int coupons) {
+    TConnection c(name);
+    IGDSLibrary& client = Client();
+    c.TR.StartTransaction();
+    isc_db_handle* db = c.Base.HandleAddress();
+    isc_tr_handle* tr = c.TR.HandleAddress();
+    const std::string text = "SELECT PAI_SEQU, PAI_DESCONTO, PAI_ACRESCIMO FROM MVTO_PAI WHERE "
+                             "PAI_FILIAL = ? AND PAI_IMPRESSORA = ? AND PAI_DTEMISSAO = ? AND "
+                             "PAI_DOCUMENTO = ? ";
+    alignas(XSQLDA) char inArea[XSQLDA_LENGTH(4)] = {};
+    alignas(XSQLDA) char outArea[XSQLDA_LENGTH(3)] = {};
+    auto* in = reinterpret_cast<XSQLDA*>(inArea);
+    auto* out = reinterpret_cast<XSQLDA*>(outArea);
+    double check = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < coupons; ++i) {
+        isc_stmt_handle stmt = 0;
+        Check(client.isc_dsql_alloc_statement2(ThreadStatusVector(), db, &stmt));
+        Check(
+            client.isc_dsql_prepare(ThreadStatusVector(), tr, &stmt, 0, text.c_str(), 3, nullptr));
+        in->version = SQLDA_VERSION1;
+        in->sqln = 4;
+        Check(client.isc_dsql_describe_bind(ThreadStatusVector(), &stmt, 1, in));
+        out->version = SQLDA_VERSION1;
+        out->sqln = 3;
+        Check(client.isc_dsql_describe(ThreadStatusVector(), &stmt, 1, out));
+        const std::string filial = "1", ecf = "BE0123456789", doc = ToUtf8(Document(i));
+        const std::string* texts[] = {&filial, &ecf, nullptr, &doc};
+        short nulls[4] = {0, 0, 0, 0};
+        ISC_DATE date = 0;
+        tm when{};
+        when.tm_year = 124;
+        when.tm_mon = 2;
+        when.tm_mday = 5;
+        client.isc_encode_sql_date(&when, &date);
+        for (int p = 0; p < 4; ++p) {
+            XSQLVAR& v = in->sqlvar[p];
+            v.sqlind = &nulls[p];
+            if (p == 2) {
+                v.sqltype = SQL_TYPE_DATE + 1;
+                v.sqllen = sizeof date;
+                v.sqldata = reinterpret_cast<char*>(&date);
+            } else {
+                v.sqltype = SQL_TEXT + 1;
+                v.sqllen = static_cast<short>(texts[p]->size());
+                v.sqldata = const_cast<char*>(texts[p]->data());
+            }
+        }
+        std::int32_t seq = 0;
+        std::int64_t discount = 0, surcharge = 0;
+        short outNulls[3] = {};
+        out->sqlvar[0].sqldata = reinterpret_cast<char*>(&seq);
+        out->sqlvar[1].sqldata = reinterpret_cast<char*>(&discount);
+        out->sqlvar[2].sqldata = reinterpret_cast<char*>(&surcharge);
+        for (int o = 0; o < 3; ++o)
+            out->sqlvar[o].sqlind = &outNulls[o];
+        Check(client.isc_dsql_execute2(ThreadStatusVector(), tr, &stmt, 1, in, nullptr));
+        while (client.isc_dsql_fetch(ThreadStatusVector(), &stmt, 1, out) == 0)
+            check +=
+                seq + static_cast<double>(discount) / 100 + static_cast<double>(surcharge) / 100;
+        Check(client.isc_dsql_free_statement(ThreadStatusVector(), &stmt, DSQL_drop));
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (check <= 0)
+        throw std::runtime_error("the direct pattern found no sale");
+    return seconds;
+}
+
+void PatternBench(const std::string& label, const std::string& name, int coupons, int repeats) {
+    std::vector<double> dataset, direct;
+    for (int i = 0; i < repeats; ++i) {
+        dataset.push_back(DataSetPattern(name, coupons));
+        direct.push_back(DirectPattern(name, coupons));
+    }
+    std::sort(dataset.begin(), dataset.end());
+    std::sort(direct.begin(), direct.end());
+    const double d = dataset[dataset.size() / 2], r = direct[direct.size() / 2];
+    std::printf("%-9s run pattern x%d: query %.3f s (%.0f/s), direct calls %.3f s (%.0f/s), "
+                "ratio %.2f\n",
+                label.c_str(), coupons, d, coupons / d, r, coupons / r, d / r);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    const int coupons = argc > 2 ? std::atoi(argv[2]) : 20000;
+    const int repeats = argc > 3 ? std::atoi(argv[3]) : 3;
+    std::string folder = (std::filesystem::temp_directory_path() / "ortavo-bench-XXXXXX").string();
+    if (!mkdtemp(folder.data()))
+        return 1;
+    std::filesystem::permissions(folder, std::filesystem::perms::all);
+    int status = 0;
+    try {
+        const std::string embedded = folder + "/embedded.fdb";
+        const std::string server = "localhost:" + folder + "/server.fdb";
+        std::printf("load: ");
+        std::fflush(stdout);
+        std::system("uptime");
+        for (const std::string& name : {embedded, server}) {
+            CreateDatabase(name);
+            Populate(name, rows, coupons);
+        }
+        ListingBench("embedded", embedded, folder, rows, repeats);
+        ListingBench("loopback", server, folder, rows, repeats);
+        PatternBench("embedded", embedded, coupons, repeats);
+        PatternBench("loopback", server, coupons, repeats);
+        std::printf("load: ");
+        std::fflush(stdout);
+        std::system("uptime");
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        status = 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        status = 1;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return status;
+}

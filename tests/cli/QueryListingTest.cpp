@@ -1,0 +1,120 @@
+// The query listing end to end: the real program on databases the tests create.
+#include "TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace ortavo::test {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs the program in a locale with the arguments, each quoted for the shell.
+Result Query(const std::vector<std::string>& args, const std::string& locale = "C.UTF-8") {
+    testing::TempFolder folder;
+    const std::string errFile = (folder.Path() / "err").string();
+    std::string command = "LC_ALL=" + locale + " '" ORTAVO_CLI "' query";
+    for (const std::string& arg : args)
+        command += " " + Quote(arg);
+    command += " 2>" + Quote(errFile);
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
+        result.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    std::stringstream text;
+    text << err.rdbuf();
+    result.err = text.str();
+    return result;
+}
+
+class QueryListingTest : public ::testing::TestWithParam<TAccess> {
+protected:
+    void SetUp() override {
+        db = std::make_unique<TTestDatabase>(GetParam());
+        db->Execute("CREATE TABLE T (ID INTEGER, NAME VARCHAR(20), CODE CHAR(6), "
+                    "AMOUNT NUMERIC(15,2), RATE DOUBLE PRECISION, BIG BIGINT, D DATE, "
+                    "TM TIME, TS TIMESTAMP, OK BOOLEAN, NOTE BLOB SUB_TYPE 1, "
+                    "BIN BLOB SUB_TYPE 0)");
+        db->Execute("INSERT INTO T VALUES (1, 'tab' || ASCII_CHAR(9) || 'nl' || ASCII_CHAR(10) "
+                    "|| 'cr' || ASCII_CHAR(13) || 'bs\\', 'AB', 105900.00, 0.5, -5000000000, "
+                    "'2024-03-05', '08:09:10', '2024-03-05 08:09:10.123', TRUE, 'memo', "
+                    "x'0aff')");
+        db->Execute("INSERT INTO T (ID, AMOUNT, RATE) VALUES (2, 12.50, 1e20)");
+        db->Execute("GRANT SELECT ON T TO VORAS");
+    }
+
+    std::string Name() const { return ToUtf8(db->Name()); }
+
+    std::unique_ptr<TTestDatabase> db;
+};
+
+INSTANTIATE_TEST_SUITE_P(Access, QueryListingTest,
+                         ::testing::Values(TAccess::Embedded, TAccess::Server),
+                         [](const auto& info) { return AccessName(info.param); });
+
+TEST_P(QueryListingTest, PrintsEveryRowThroughTheFields) {
+    const Result r = Query({Name(), "SELECT * FROM T ORDER BY ID"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "ID\tNAME\tCODE\tAMOUNT\tRATE\tBIG\tD\tTM\tTS\tOK\tNOTE\tBIN\n"
+                     "1\ttab\\tnl\\ncr\\rbs\\\\\tAB    \t105900\t0.5\t-5000000000\t2024-03-05\t"
+                     "08:09:10\t2024-03-05 08:09:10.123\ttrue\tmemo\t0aff\n"
+                     "2\t\\N\t\\N\t12.5\t1E20\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\n");
+}
+
+TEST_P(QueryListingTest, RegionalSettingsAndOptions) {
+    const Result r = Query({"--user", "SYSDBA", "--password", SysdbaPassword(), "--charset", "UTF8",
+                            Name(), "SELECT AMOUNT, RATE, 'ç' AS C FROM T WHERE ID = 2"},
+                           "pt_BR.UTF-8");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "AMOUNT\tRATE\tC\n12,5\t1E20\tç\n");
+}
+
+TEST_P(QueryListingTest, ErrorsAndUsage) {
+    Result r = Query({Name(), "SELECT NOPE FROM T"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("error: Dynamic SQL Error", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("NOPE"), std::string::npos) << r.err;
+
+    r = Query({Name(), "DELETE FROM T"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Cannot \"open\" a non-select statement. Use ExecQuery.\n");
+    EXPECT_EQ(db->QueryInt("SELECT COUNT(*) FROM T"), 2);
+
+    r = Query({"--user", "NOBODY", "--password", "wrong", "localhost:" + db->Path().string(),
+               "SELECT 1 FROM RDB$DATABASE"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("error: ", 0), 0u);
+
+    EXPECT_EQ(Query({Name()}).status, 2);
+    EXPECT_EQ(Query({"--user"}).status, 2);
+    EXPECT_EQ(Query({"--bogus", "x", Name(), "SELECT 1 FROM RDB$DATABASE"}).status, 2);
+    EXPECT_EQ(Query({Name(), "SELECT 1 FROM RDB$DATABASE", "extra"}).status, 2);
+}
+
+} // namespace
+} // namespace ortavo::test
