@@ -84,7 +84,8 @@ public:
     // none is active).
     TIBXSQLDA* Params();
     TIBXSQLDA* Current() noexcept { return FSQLRecord.get(); }
-    // Lookups in the output area; null / -1 when no column has that name.
+    // Lookups in the output area, names without regard to case. FieldByName raises
+    // "Field "%s" not found" for a name no column bears; FieldIndex gives -1.
     TIBXSQLVAR* FieldByName(StringView name) const;
     TIBXSQLVAR* Fields(int index) const;
     int FieldIndex(StringView name) const;
@@ -141,9 +142,9 @@ private:
     void CloseCursor(bool raiseError);
     void FreeStatement(bool raiseError);
     void ExecuteProcedure(IGDSLibrary& library);
-    void RaiseExecuteError(IGDSLibrary& library);
+    void RaiseExecuteError(ISC_STATUS status);
     void SQLChanging(TStrings& sender);
-    void TellMonitor(void (IIBSQLMonitorHook::*notify)(TIBSQL&));
+    void TellMonitor(void (IIBSQLMonitorHook::*notify)(TIBSQL&), std::uint16_t flag);
 
     bool FCanceled = false;
     std::unique_ptr<TIBBase> FBase;

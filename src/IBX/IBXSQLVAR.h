@@ -160,6 +160,9 @@ private:
     void StoreText(const std::string& bytes);
     std::int64_t ScaledInteger() const;
     double FloatValue() const;
+    // Integer of a variable that is not a scaled integer: floats truncated, texts parsed
+    // (32-bit unless wide), booleans 0 or 1; "Invalid data conversion" otherwise.
+    std::int64_t OtherInteger(bool wide) const;
 
     TIBXSQLDA* FParent;
     TIBSQL* FSQL;
@@ -167,6 +170,8 @@ private:
     String FName;
     bool FModified = false;
     int FMaxLen = 0;
+    // The type the server described, before any setter rewrote it.
+    int FDescribedType = 0;
     TSQLVAR FXSQLVAR;
 };
 

@@ -1,0 +1,470 @@
+// TIBSQL: preparation, execution and the cursor of one dynamic SQL statement.
+#include "IBX/IBSQL.h"
+
+#include "IBX/IB.h"
+#include "IBX/IBDatabase.h"
+#include "IBX/IBIntf.h"
+#include "IBX/IBSQLParamScan.h"
+#include "IBX/IBTransaction.h"
+#include "base/Encoding.h"
+
+#include <cstdio>
+#include <random>
+
+namespace ortavo {
+
+namespace {
+
+// Status codes the statement reacts to.
+constexpr ISC_STATUS StatusCancelled = 335544794;
+constexpr ISC_STATUS StatusBadStatementHandle = 335544485;
+constexpr ISC_STATUS StatusStreamEOF = 335544572;
+constexpr ISC_STATUS StatusCursorCloseError = 335544577;
+constexpr ISC_STATUS StatusConnectionLost = 335544741;
+
+bool OpensCursor(TIBSQLTypes type) {
+    return type == SQLSelect || type == SQLSelectForUpdate;
+}
+
+std::string NewGuidText() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    const std::uint64_t high = generator(), low = generator();
+    char text[40];
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%04X-%012llX}",
+                  static_cast<unsigned>(high >> 32), static_cast<unsigned>(high >> 16 & 0xFFFF),
+                  static_cast<unsigned>((high & 0x0FFF) | 0x4000),
+                  static_cast<unsigned>((low >> 48 & 0x3FFF) | 0x8000),
+                  static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFULL));
+    return text;
+}
+
+std::int32_t ReadLittleEndian(const char* bytes, int length) {
+    std::uint32_t value = 0;
+    for (int i = length - 1; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace
+
+TIBStatementHandle::~TIBStatementHandle() {
+    if (FHandle && FLibrary) {
+        // A destructor cannot report; the server drops the statement with its attachment.
+        FLibrary->isc_dsql_free_statement(ThreadStatusVector(), &FHandle, DSQL_drop);
+    }
+}
+
+TIBSQL::TIBSQL(TComponent* owner)
+    : TComponent(owner), FBase(std::make_unique<TIBBase>(this)),
+      FSQLParams(std::make_unique<TIBXSQLDA>(this)), FSQLRecord(std::make_unique<TIBXSQLDA>(this)) {
+    FBase->BeforeDatabaseDisconnect = [this](TIBBase&) {
+        if (FHandle.Get()) {
+            CloseCursor(false);
+            FreeStatement(false);
+        }
+    };
+    FBase->BeforeTransactionEnd = [this](TIBBase&) {
+        if (FOpen)
+            CloseCursor(false);
+    };
+    FSQL.OnChanging = [this](TStrings& sender) { SQLChanging(sender); };
+    if (auto* database = dynamic_cast<TIBDatabase*>(owner))
+        SetDatabase(database);
+    else if (auto* transaction = dynamic_cast<TIBTransaction*>(owner))
+        SetTransaction(transaction);
+}
+
+TIBSQL::~TIBSQL() {
+    try {
+        if (FOpen)
+            CloseCursor(false);
+        FreeStatement(false);
+    } catch (...) {
+        // Destruction must not fail; the server drops what is left with the attachment.
+    }
+}
+
+void TIBSQL::SetDatabase(TIBDatabase* value) {
+    if (value == Database())
+        return;
+    if (FHandle.Get()) {
+        if (FOpen)
+            CloseCursor(false);
+        FreeStatement(false);
+    }
+    FBase->SetDatabase(value);
+}
+
+void TIBSQL::SetTransaction(TIBTransaction* value) {
+    if (value == Transaction())
+        return;
+    if (FOpen)
+        CloseCursor(false);
+    FBase->SetTransaction(value);
+}
+
+IGDSLibrary& TIBSQL::Library() const {
+    TIBDatabase* database = Database();
+    if (!database)
+        RaiseClientError(ibxeDatabaseNotAssigned);
+    IGDSLibrary* library = database->GDSLibrary();
+    if (!library)
+        RaiseClientError(ibxeDatabaseClosed);
+    return *library;
+}
+
+int TIBSQL::Dialect() const noexcept {
+    TIBDatabase* database = Database();
+    return database ? database->SQLDialect() : 3;
+}
+
+ISC_STATUS TIBSQL::Call(ISC_STATUS status, bool raiseError) {
+    if (TIBTransaction* transaction = Transaction())
+        return transaction->Call(status, raiseError);
+    if (raiseError && status > 0)
+        RaiseDatabaseError(Database() ? Database()->GDSLibrary() : nullptr);
+    return status;
+}
+
+void TIBSQL::CheckClosed() const {
+    if (FOpen)
+        RaiseClientError(ibxeSQLOpen);
+}
+
+void TIBSQL::CheckOpen() const {
+    if (!FOpen)
+        RaiseClientError(ibxeSQLClosed);
+}
+
+void TIBSQL::CheckValidStatement() const {
+    FBase->CheckTransaction();
+    if (!FHandle.Get())
+        RaiseClientError(ibxeInvalidStatementHandle);
+}
+
+void TIBSQL::TellMonitor(void (IIBSQLMonitorHook::*notify)(TIBSQL&), std::uint16_t flag) {
+    TIBDatabase* database = Database();
+    if (database && (database->TraceFlags() & flag))
+        (MonitorHook().*notify)(*this);
+}
+
+void TIBSQL::SQLChanging(TStrings&) {
+    if (OnSQLChanging)
+        OnSQLChanging(*this);
+    if (FHandle.Get()) {
+        if (FOpen)
+            CloseCursor(false);
+        FreeStatement(true);
+    }
+}
+
+void TIBSQL::PreprocessSQL() {
+    if (!FParamCheck) {
+        FProcessedSQL.Assign(FSQL);
+        FSQLParams->SetCount(0);
+        return;
+    }
+    TIBParamScan scan = ScanParams(FSQL.Text(), FGenerateParamNames);
+    FSQLParams->SetCount(static_cast<int>(scan.Names.size()));
+    for (std::size_t i = 0; i < scan.Names.size(); ++i)
+        FSQLParams->AddName(scan.Names[i], static_cast<int>(i));
+    FProcessedSQL.SetText(scan.ProcessedSQL);
+}
+
+void TIBSQL::PrepareOnServer(IGDSLibrary& library, const std::string& text) {
+    Call(library.isc_dsql_prepare(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(), 0,
+                                  text.c_str(), static_cast<unsigned short>(Dialect()), nullptr),
+         true);
+}
+
+void TIBSQL::ReadStatementType(IGDSLibrary& library) {
+    const char request = isc_info_sql_stmt_type;
+    char reply[8] = {};
+    Call(library.isc_dsql_sql_info(ThreadStatusVector(), FHandle.Address(), 1, &request,
+                                   sizeof reply, reply),
+         true);
+    if (reply[0] != isc_info_sql_stmt_type)
+        RaiseClientError(ibxeUnknownError);
+    int length = ReadLittleEndian(reply + 1, 2);
+    if (length < 0 || length > 4)
+        RaiseClientError(ibxeUnknownError);
+    FSQLType = static_cast<TIBSQLTypes>(ReadLittleEndian(reply + 3, length));
+}
+
+void TIBSQL::DescribeParams(IGDSLibrary& library) {
+    const auto dialect = static_cast<unsigned short>(Dialect());
+    if (XSQLDA* area = FSQLParams->AsXSQLDA()) {
+        Call(library.isc_dsql_describe_bind(ThreadStatusVector(), FHandle.Address(), dialect, area),
+             true);
+        if (area->sqld != area->sqln) {
+            FSQLParams->SetCount(area->sqld);
+            if (XSQLDA* resized = FSQLParams->AsXSQLDA())
+                library.isc_dsql_describe_bind(ThreadStatusVector(), FHandle.Address(), dialect,
+                                               resized);
+        }
+    }
+    FSQLParams->Initialize();
+}
+
+void TIBSQL::DescribeRecord(IGDSLibrary& library) {
+    const auto dialect = static_cast<unsigned short>(Dialect());
+    FSQLRecord->SetCount(1);
+    XSQLDA* area = FSQLRecord->AsXSQLDA();
+    Call(library.isc_dsql_describe(ThreadStatusVector(), FHandle.Address(), dialect, area), true);
+    if (area->sqld > area->sqln) {
+        FSQLRecord->SetCount(area->sqld);
+        Call(library.isc_dsql_describe(ThreadStatusVector(), FHandle.Address(), dialect,
+                                       FSQLRecord->AsXSQLDA()),
+             true);
+    } else if (area->sqld == 0) {
+        FSQLRecord->SetCount(0);
+    }
+    FSQLRecord->Initialize();
+}
+
+void TIBSQL::Prepare() {
+    CheckClosed();
+    FBase->CheckDatabase();
+    FBase->CheckTransaction();
+    if (FPrepared)
+        return;
+    if (Trim(FSQL.Text()).empty())
+        RaiseClientError(ibxeEmptyQuery);
+    PreprocessSQL();
+    if (Trim(FProcessedSQL.Text()).empty())
+        RaiseClientError(ibxeEmptyQuery);
+    try {
+        IGDSLibrary& library = Library();
+        Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
+                                               FHandle.Address()),
+             true);
+        FHandle.SetLibrary(&library);
+        PrepareOnServer(library, Database()->Encoding().Encode(FProcessedSQL.Text()));
+        ReadStatementType(library);
+        switch (FSQLType) {
+        case SQLGetSegment:
+        case SQLPutSegment:
+        case SQLStartTransaction:
+            RaiseClientError(ibxeNotPermitted);
+        default:
+            if (FSQLType == SQLUnknown || FSQLType > SQLSetGenerator)
+                break;
+            DescribeParams(library);
+            if (FSQLType == SQLSelect || FSQLType == SQLExecProcedure ||
+                FSQLType == SQLSelectForUpdate)
+                DescribeRecord(library);
+            else
+                FSQLRecord->SetCount(0);
+            FCursor = FSQLType == SQLSelectForUpdate ? NewGuidText() : std::string();
+        }
+        FPrepared = true;
+        TellMonitor(&IIBSQLMonitorHook::SQLPrepare, tfQPrepare);
+    } catch (...) {
+        if (FHandle.Get())
+            FreeStatement(false);
+        throw;
+    }
+}
+
+void TIBSQL::RaiseExecuteError(ISC_STATUS status) {
+    if (StatusVectorHas({StatusCancelled}))
+        FCanceled = true;
+    Call(status, true);
+}
+
+void TIBSQL::ExecuteProcedure(IGDSLibrary& library) {
+    const auto dialect = static_cast<unsigned short>(Dialect());
+    ISC_STATUS status =
+        library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
+                                  dialect, FSQLParams->AsXSQLDA(), FSQLRecord->AsXSQLDA());
+    if (status <= 0)
+        return;
+    if (!StatusVectorHas({StatusBadStatementHandle})) {
+        RaiseExecuteError(status);
+        return;
+    }
+    // The server forgot the statement: prepare the same text once more and run it again.
+    const std::string text = Database()->Encoding().Encode(FProcessedSQL.Text());
+    library.isc_dsql_prepare(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(), 0,
+                             text.c_str(), dialect, nullptr);
+    Call(library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
+                                   dialect, FSQLParams->AsXSQLDA(), FSQLRecord->AsXSQLDA()),
+         true);
+}
+
+void TIBSQL::ExecQuery() {
+    CheckClosed();
+    if (!FPrepared)
+        Prepare();
+    CheckValidStatement();
+    TellMonitor(&IIBSQLMonitorHook::SQLExecute, tfQExecute);
+    FCanceled = false;
+    IGDSLibrary& library = Library();
+    const auto dialect = static_cast<unsigned short>(Dialect());
+    if (OpensCursor(FSQLType)) {
+        const ISC_STATUS status =
+            library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
+                                      dialect, FSQLParams->AsXSQLDA(), nullptr);
+        if (status > 0)
+            RaiseExecuteError(status);
+        FOpen = true;
+        FBOF = true;
+        FEOF = false;
+        FRecordCount = 0;
+        if (FGoToFirstRecordOnExecute)
+            Next();
+    } else if (FSQLType == SQLExecProcedure) {
+        ExecuteProcedure(library);
+    } else {
+        const ISC_STATUS status =
+            library.isc_dsql_execute(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
+                                     dialect, FSQLParams->AsXSQLDA());
+        if (status > 0)
+            RaiseExecuteError(status);
+    }
+}
+
+TIBXSQLDA* TIBSQL::Next() {
+    if (FEOF)
+        return nullptr;
+    CheckOpen();
+    IGDSLibrary& library = Library();
+    const ISC_STATUS status =
+        library.isc_dsql_fetch(ThreadStatusVector(), FHandle.Address(),
+                               static_cast<unsigned short>(Dialect()), FSQLRecord->AsXSQLDA());
+    if (status == 100 || (status > 0 && StatusVectorHas({StatusStreamEOF}))) {
+        FEOF = true;
+        return nullptr;
+    }
+    if (status > 0) {
+        try {
+            Call(status, true);
+        } catch (...) {
+            CloseCursor(false);
+            throw;
+        }
+    }
+    ++FRecordCount;
+    FBOF = false;
+    TellMonitor(&IIBSQLMonitorHook::SQLFetch, tfQFetch);
+    return FSQLRecord.get();
+}
+
+void TIBSQL::CloseCursor(bool raiseError) {
+    struct ResetCursor {
+        TIBSQL& sql;
+        ~ResetCursor() {
+            sql.FEOF = false;
+            sql.FBOF = false;
+            sql.FOpen = false;
+            sql.FRecordCount = 0;
+        }
+    } reset{*this};
+    TIBDatabase* database = Database();
+    if (!FHandle.Get() || !OpensCursor(FSQLType) || !FOpen || !database || !database->Connected())
+        return;
+    const ISC_STATUS status = database->GDSLibrary()->isc_dsql_free_statement(
+        ThreadStatusVector(), FHandle.Address(), DSQL_close);
+    if (status <= 0 || !raiseError ||
+        StatusVectorHas({StatusBadStatementHandle, StatusCursorCloseError}))
+        return;
+    if (StatusVectorHas({StatusConnectionLost}))
+        database->Call(status, true);
+    else
+        RaiseDatabaseError(database->GDSLibrary());
+}
+
+void TIBSQL::Close() {
+    CloseCursor(true);
+}
+
+void TIBSQL::FreeStatement(bool raiseError) {
+    struct ResetHandle {
+        TIBSQL& sql;
+        ~ResetHandle() {
+            sql.FPrepared = false;
+            sql.FHandle.Reset();
+            // Dropping the statement closes its cursor on the server too.
+            sql.FOpen = sql.FEOF = sql.FBOF = false;
+            sql.FRecordCount = 0;
+        }
+    } reset{*this};
+    TIBDatabase* database = Database();
+    if (!FHandle.Get() || !database || !database->Connected())
+        return;
+    IGDSLibrary* library = database->GDSLibrary();
+    const ISC_STATUS status =
+        library->isc_dsql_free_statement(ThreadStatusVector(), FHandle.Address(), DSQL_drop);
+    if (status > 0 && raiseError &&
+        !StatusVectorHas({StatusBadStatementHandle, StatusConnectionLost}))
+        RaiseDatabaseError(library);
+}
+
+void TIBSQL::FreeHandle() {
+    FreeStatement(true);
+}
+
+TIBXSQLDA* TIBSQL::Params() {
+    TIBTransaction* transaction = Transaction();
+    if (!transaction)
+        RaiseClientError(ibxeTransactionNotAssigned);
+    const bool started = !transaction->InTransaction();
+    if (started)
+        transaction->StartTransaction();
+    try {
+        if (!FPrepared)
+            Prepare();
+    } catch (...) {
+        if (started && transaction->InTransaction())
+            transaction->Rollback();
+        throw;
+    }
+    if (started)
+        transaction->Commit();
+    return FSQLParams.get();
+}
+
+TIBXSQLVAR* TIBSQL::FieldByName(StringView name) const {
+    TIBXSQLVAR* var = FSQLRecord->ByName(name);
+    if (!var)
+        RaiseClientError(ibxeFieldNotFound, {String(name)});
+    return var;
+}
+
+TIBXSQLVAR* TIBSQL::Fields(int index) const {
+    return FSQLRecord->Vars(index);
+}
+
+int TIBSQL::FieldIndex(StringView name) const {
+    return FSQLRecord->IndexOfName(name);
+}
+
+TIBXSQLVAR* TIBSQL::ParamByName(StringView name) {
+    if (!FPrepared)
+        Prepare();
+    return FSQLParams->ByName(name);
+}
+
+std::int32_t TIBSQL::RowsAffected() {
+    if (!FPrepared)
+        return -1;
+    const char request = isc_info_sql_records;
+    char reply[1049] = {};
+    Call(Library().isc_dsql_sql_info(ThreadStatusVector(), FHandle.Address(), 1, &request,
+                                     sizeof reply, reply),
+         true);
+    if (reply[0] != isc_info_sql_records)
+        return -1;
+    switch (FSQLType) {
+    case SQLInsert:
+        return ReadLittleEndian(reply + 27, 4);
+    case SQLUpdate:
+        return ReadLittleEndian(reply + 6, 4);
+    case SQLDelete:
+        return ReadLittleEndian(reply + 13, 4);
+    default:
+        return -1;
+    }
+}
+
+} // namespace ortavo
