@@ -82,12 +82,13 @@ TEST_F(RunWindowTest, ARefusedConnectionShowsTheBoxThenTheLine) {
     TBusinessDatabase db(TAccess::Embedded);
     form->edtBase->SetText(db.Database().MissingName());
     form->edtArquivo->SetText(FromUtf8(folder.Write("memoria.txt", FiscalText({HeaderLine()}))));
-    form->Memo2->Lines().Add(u"kept");
+    form->log(u"kept");
     QTest::mouseClick(form->Button1, Qt::LeftButton);
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_EQ(ToUtf8(boxes.Shown[0].Text), "Não conseguiu conectar a base de dados");
     const std::vector<std::string> log = LogMessages(*form);
     ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0], "kept");
     EXPECT_EQ(log[1], "Sem acesso a base de dados. Importação encerrada");
 }
 

@@ -39,7 +39,7 @@ std::string WithoutTime(const std::string& row) {
 
 } // namespace
 
-TEST(RunJournal, RowsForCommittedSalesOnly) {
+TEST(RunJournalOnDatabase, RowsForCommittedSalesOnly) {
     ScopedFormatSettings settings{ortavo::testing::WithDecimalSeparator(u'.')};
     ortavo::testing::TempFolder folder;
     TBusinessDatabase db(TAccess::Embedded, {3, "INTEGER", "VARCHAR(20)", "VARCHAR(6)",
@@ -48,6 +48,7 @@ TEST(RunJournal, RowsForCommittedSalesOnly) {
     db.AddSale({2, "000102", "2024-03-15", "0", "0"});
     db.AddSale({3, "000103", "2024-03-15", "0", "0"});
     db.Execute("CREATE EXCEPTION E_ESTADO 'estado recusado'");
+    db.Execute("GRANT USAGE ON EXCEPTION E_ESTADO TO PUBLIC");
     db.Execute("CREATE TRIGGER MVTO_PAI_ESTADO FOR MVTO_PAI BEFORE UPDATE AS BEGIN "
                "IF (NEW.PAI_SEQU = 3 AND NEW.PAI_ESTADO = 'P') THEN EXCEPTION E_ESTADO; END");
     const std::string file =

@@ -228,6 +228,7 @@ TEST_P(RunEnds, BadFieldsEndTheRunAfterEarlierCommits) {
 TEST_P(RunEnds, AFailingMarkTakesTheCouponsAmountsBack) {
     TBusinessDatabase db(GetParam());
     db.Execute("CREATE EXCEPTION E_ESTADO 'estado recusado'");
+    db.Execute("GRANT USAGE ON EXCEPTION E_ESTADO TO PUBLIC");
     db.Execute("CREATE TRIGGER MVTO_PAI_ESTADO FOR MVTO_PAI BEFORE UPDATE AS BEGIN "
                "IF (NEW.PAI_SEQU = 2 AND NEW.PAI_ESTADO = 'P') THEN EXCEPTION E_ESTADO; END");
     for (int i = 1; i <= 3; ++i)
