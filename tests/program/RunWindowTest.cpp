@@ -6,6 +6,7 @@
 #include "app/RecordingBoxes.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -107,4 +108,30 @@ TEST_F(RunWindowTest, AnErrorReachesTheErrorBoxAndTheWindowStaysUsable) {
     QTest::mouseClick(form->Button1, Qt::LeftButton);
     ASSERT_EQ(boxes.Shown.size(), 2u);
     EXPECT_EQ(ToUtf8(boxes.Shown[1].Text), "Concluído");
+}
+
+// A long run lets the window repaint: the log shows lines before the run has ended, while
+// a click on the button meanwhile starts nothing.
+TEST_F(RunWindowTest, TheLogShowsLinesWhileTheRunWorks) {
+    TBusinessDatabase db(TAccess::Embedded);
+    std::vector<std::string> lines{HeaderLine()};
+    for (int i = 0; i < 300; ++i)
+        lines.push_back(CouponLine("000" + std::to_string(100 + i), "20240315", 5, 0));
+    form->edtBase->SetText(db.Name());
+    form->edtArquivo->SetText(FromUtf8(folder.Write("memoria.txt", FiscalText(lines))));
+    int seenMidRun = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const TMemoLines& log = form->Memo2->Lines();
+        if (log.Count() > 0 && !ToUtf8(log.Get(log.Count() - 1)).ends_with("Concluído")) {
+            ++seenMidRun;
+            QTest::mouseClick(form->Button1, Qt::LeftButton);
+        }
+    });
+    watch.start(20);
+    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    watch.stop();
+    EXPECT_GT(seenMidRun, 0);
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(ToUtf8(boxes.Shown[0].Text), "Concluído");
 }
