@@ -448,6 +448,10 @@ TIBXSQLVAR* TIBSQL::ParamByName(StringView name) {
 std::int32_t TIBSQL::RowsAffected() {
     if (!FPrepared)
         return -1;
+    // Only inserts, updates and deletes have a count; asking the server for another type
+    // costs a round trip for an answer that is -1 anyway.
+    if (FSQLType != SQLInsert && FSQLType != SQLUpdate && FSQLType != SQLDelete)
+        return -1;
     const char request = isc_info_sql_records;
     char reply[1049] = {};
     Call(Library().isc_dsql_sql_info(ThreadStatusVector(), FHandle.Address(), 1, &request,

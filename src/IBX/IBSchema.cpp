@@ -85,6 +85,9 @@ private:
 TSchema::TSchema() : FQuery(std::make_unique<TIBSQL>()), FPQuery(std::make_unique<TIBSQL>()) {
     FQuery->SQL().Add(ColumnStatement);
     FPQuery->SQL().Add(KeyStatement);
+    // Every row is read through Next, the first one included.
+    FQuery->SetGoToFirstRecordOnExecute(false);
+    FPQuery->SetGoToFirstRecordOnExecute(false);
 }
 
 TSchema::~TSchema() {

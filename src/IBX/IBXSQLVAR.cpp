@@ -202,6 +202,9 @@ int TIBXSQLVAR::CharSize() const {
     case 56:
     case 57:
         return 2;
+    case 4:
+        // Firebird's UTF8 takes up to four bytes a character.
+        return 4;
     case 3: {
         const String relation = FXSQLVAR.RelName();
         if (relation.compare(0, 4, u"RDB$") != 0 && FXSQLVAR.SqlLen() % 3 == 0)

@@ -5,6 +5,7 @@
 #include "base/Exception.h"
 #include "base/Format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -41,18 +42,24 @@ String FloatToStr(double value, const FormatSettings& settings) {
         return u"0";
     // 15 significant digits, correctly rounded from the double: d.dddddddddddddde±x.
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.*e", GeneralDigits - 1, value);
-    std::string_view text(buffer);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::scientific, GeneralDigits - 1);
+    std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
     const bool negative = text.front() == '-';
     if (negative)
         text.remove_prefix(1);
     const auto e = text.find('e');
-    std::string digits;
-    digits += text[0];
-    digits += text.substr(2, e - 2);
-    const int exponent = std::atoi(buffer + (negative ? 1 : 0) + e + 1);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+    char digitBuffer[GeneralDigits + 1];
+    std::size_t count = 0;
+    digitBuffer[count++] = text[0];
+    for (std::size_t i = 2; i < e; ++i)
+        digitBuffer[count++] = text[i];
+    int exponent = 0;
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                    exponent);
+    while (count > 1 && digitBuffer[count - 1] == '0')
+        --count;
+    const std::string_view digits(digitBuffer, count);
 
     String out;
     if (negative)
@@ -61,12 +68,16 @@ String FloatToStr(double value, const FormatSettings& settings) {
         out += static_cast<char16_t>(digits[0]);
         if (digits.size() > 1) {
             out += settings.DecimalSeparator;
-            AppendDigits(out, std::string_view(digits).substr(1));
+            AppendDigits(out, digits.substr(1));
         }
         out += u'E';
         if (exponent < 0)
             out += u'-';
-        AppendDigits(out, std::to_string(std::abs(exponent)));
+        char exponentDigits[8];
+        const auto end = std::to_chars(exponentDigits, exponentDigits + sizeof exponentDigits,
+                                       std::abs(exponent));
+        AppendDigits(out, std::string_view(exponentDigits,
+                                           static_cast<std::size_t>(end.ptr - exponentDigits)));
         return out;
     }
     if (exponent < 0) {
@@ -82,9 +93,9 @@ String FloatToStr(double value, const FormatSettings& settings) {
         out.append(whole - digits.size(), u'0');
         return out;
     }
-    AppendDigits(out, std::string_view(digits).substr(0, whole));
+    AppendDigits(out, digits.substr(0, whole));
     out += settings.DecimalSeparator;
-    AppendDigits(out, std::string_view(digits).substr(whole));
+    AppendDigits(out, digits.substr(whole));
     return out;
 }
 
@@ -96,12 +107,15 @@ String CurrToStr(Currency value, const FormatSettings& settings) {
     String out;
     if (negative)
         out += u'-';
-    AppendDigits(out, std::to_string(magnitude / CurrencyOne));
+    char whole[24];
+    const auto end = std::to_chars(whole, whole + sizeof whole, magnitude / CurrencyOne);
+    AppendDigits(out, std::string_view(whole, static_cast<std::size_t>(end.ptr - whole)));
     std::uint64_t fraction = magnitude % CurrencyOne;
     if (fraction != 0) {
-        char digits[5];
-        std::snprintf(digits, sizeof digits, "%04llu", static_cast<unsigned long long>(fraction));
-        std::string_view text(digits);
+        char digits[4];
+        for (int i = 3; i >= 0; --i, fraction /= 10)
+            digits[i] = static_cast<char>('0' + fraction % 10);
+        std::string_view text(digits, 4);
         while (text.back() == '0')
             text.remove_suffix(1);
         out += settings.DecimalSeparator;

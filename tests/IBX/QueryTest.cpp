@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace ortavo::test {
 namespace {
 
@@ -92,12 +94,17 @@ TEST_P(QueryTest, ParametersBindByPositionAndConvertOnTheServer) {
     EXPECT_EQ(query.FieldByName(u"X").AsInteger(), 0);
     EXPECT_EQ(query.FieldByName(u"X").AsString(), u"");
 
-    // An empty text into an integer is null; values survive a new text with the same name.
-    SetText(u"SELECT COUNT(*) FROM P WHERE I = :I");
+    // Values survive a change of the text for parameters of the same name; clearing the
+    // text first empties the list.
+    SetText(u"SELECT COUNT(*) AS N FROM P WHERE I = :I");
     query.ParamByName(u"I").SetAsInteger(10);
-    SetText(u"SELECT COUNT(*) AS N FROM P WHERE I = :I OR :other IS NULL");
+    query.SQL().Add(u"OR :other IS NULL");
     EXPECT_EQ(query.ParamByName(u"I").AsInteger(), 10);
     EXPECT_TRUE(query.ParamByName(u"OTHER").IsNull());
+    query.Open();
+    EXPECT_EQ(query.FieldByName(u"N").AsInteger(), 1);
+    SetText(u"SELECT COUNT(*) AS N FROM P WHERE I = :I");
+    EXPECT_TRUE(query.ParamByName(u"I").IsNull());
 }
 
 TEST_P(QueryTest, RecordCountFollowsTheFetchesAndTheCacheGrowsByChunks) {
@@ -137,10 +144,11 @@ TEST_P(QueryTest, ReplacingTheTextClosesAndUnprepares) {
     EXPECT_FALSE(query.Prepared());
     query.Open();
     EXPECT_EQ(query.FieldByName(u"FL_CODIGO").AsInteger(), 7);
-    // Clearing an empty list changes nothing.
-    query.Close();
+    // Clearing the text closes; clearing an empty list changes nothing.
     query.SQL().Clear();
-    query.Prepare();
+    EXPECT_FALSE(query.Active());
+    query.SQL().Clear();
+    ExpectClientError([&] { query.Prepare(); }, 65, u"Empty SQL Statement");
 }
 
 TEST_P(QueryTest, ErrorsCarryTheirTexts) {
@@ -213,6 +221,46 @@ TEST_P(QueryTest, UniDirectionalKeepsTwoRows) {
         ASSERT_EQ(query.FieldByName(u"ID").AsInteger(), expected);
     EXPECT_EQ(expected, 50);
     EXPECT_EQ(query.CacheSize(), 2u * static_cast<std::size_t>(query.RecordBufferSize()));
+}
+
+TEST_P(QueryTest, KeysCountsAndStatementsThatReturnNoRows) {
+    // The dataset's own key column gives no field and lands in the record's header.
+    OpenAll(u"SELECT RDB$DB_KEY AS IBX_INTERNAL_DBKEY, FL_CODIGO FROM FILIAIS");
+    ASSERT_EQ(query.Fields().Count(), 1);
+    EXPECT_EQ(query.Fields()[0].FieldNo(), 2);
+    EXPECT_EQ(query.FieldByName(u"FL_CODIGO").AsInteger(), 7);
+    std::int64_t key = 0;
+    std::memcpy(&key, query.CurrentRecordBuffer() + 16, sizeof key);
+    EXPECT_NE(key, 0);
+    EXPECT_EQ(query.RowsAffected(), -1);
+
+    Exec(u"CREATE TABLE Z (A INTEGER)");
+    SetText(u"INSERT INTO Z SELECT FL_CODIGO FROM FILIAIS UNION ALL SELECT 8 FROM RDB$DATABASE");
+    query.ExecSQL();
+    EXPECT_EQ(query.RowsAffected(), 2);
+    SetText(u"DELETE FROM Z WHERE A = :\"the value\"");
+    EXPECT_EQ(query.Params()[0].Name(), u"the value");
+    query.ParamByName(u"THE VALUE").SetAsInteger(8);
+    query.ExecSQL();
+    EXPECT_EQ(query.RowsAffected(), 1);
+    // A never-set parameter goes as null and matches nothing.
+    SetText(u"DELETE FROM Z WHERE A = :A");
+    query.ExecSQL();
+    EXPECT_EQ(query.RowsAffected(), 0);
+}
+
+TEST_P(QueryTest, AQueryReadFromALayoutBuildsItsParametersWhenAsked) {
+    TIBQuery loaded;
+    loaded.BeginLoading();
+    loaded.SQL().Add(u"SELECT FL_CNPJ FROM FILIAIS WHERE FL_CODIGO = :CODE");
+    EXPECT_EQ(loaded.Params().Count(), 0);
+    EXPECT_EQ(loaded.Text(), u"SELECT FL_CNPJ FROM FILIAIS WHERE FL_CODIGO = ?\r\n");
+    loaded.Loaded();
+    loaded.SetDatabase(&base);
+    loaded.SetTransaction(&tr);
+    loaded.ParamByName(u"code").SetAsInteger(7);
+    loaded.Open();
+    EXPECT_EQ(loaded.FieldByName(u"FL_CNPJ").AsString(), u"12345678000190");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <tuple>
 
@@ -22,6 +23,10 @@ struct TSQLSetup {
 };
 
 std::string SQLSetupName(const TSQLSetup& setup);
+// Test listings name the setup rather than its bytes.
+inline void PrintTo(const TSQLSetup& setup, std::ostream* out) {
+    *out << SQLSetupName(setup);
+}
 
 class SQLFixture : public ::testing::TestWithParam<TSQLSetup> {
 protected:

@@ -86,9 +86,10 @@ TEST_P(QueryListingTest, PrintsEveryRowThroughTheFields) {
 }
 
 TEST_P(QueryListingTest, RegionalSettingsAndOptions) {
-    const Result r = Query({"--user", "SYSDBA", "--password", SysdbaPassword(), "--charset", "UTF8",
-                            Name(), "SELECT AMOUNT, RATE, 'ç' AS C FROM T WHERE ID = 2"},
-                           "pt_BR.UTF-8");
+    const Result r =
+        Query({"--user", "SYSDBA", "--password", SysdbaPassword(), "--charset", "UTF8", Name(),
+               "SELECT AMOUNT, RATE, CAST('ç' AS VARCHAR(5)) AS C FROM T WHERE ID = 2"},
+              "pt_BR.UTF-8");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "AMOUNT\tRATE\tC\n12,5\t1E20\tç\n");
 }
@@ -100,7 +101,7 @@ TEST_P(QueryListingTest, ErrorsAndUsage) {
     EXPECT_EQ(r.err.rfind("error: Dynamic SQL Error", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("NOPE"), std::string::npos) << r.err;
 
-    r = Query({Name(), "DELETE FROM T"});
+    r = Query({"--user", "SYSDBA", "--password", SysdbaPassword(), Name(), "DELETE FROM T"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "error: Cannot \"open\" a non-select statement. Use ExecQuery.\n");
     EXPECT_EQ(db->QueryInt("SELECT COUNT(*) FROM T"), 2);
