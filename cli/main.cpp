@@ -1,26 +1,25 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
 #include "FiscalListing.h"
 #include "QueryListing.h"
+#include "RunCommand.h"
+#include "Usage.h"
 
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"
 
 #include <iostream>
-#include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr const char* Usage =
-    "usage: ortavo-cli inspect FILE\n"
-    "       ortavo-cli query [--user NAME] [--password TEXT] [--charset NAME] DATABASE SELECT\n";
-
-int Inspect(const char* file) {
+int Inspect(int argc, char** argv) {
     using namespace ortavo;
+    if (argc != 3)
+        return UsageError(std::cerr, "inspect needs FILE");
     TMemoLines lines;
     try {
-        LoadFiscalFile(FromUtf8(file), lines);
+        LoadFiscalFile(FromUtf8(argv[2]), lines);
     } catch (const Exception& e) {
         std::cerr << e.what() << '\n';
         return InspectCannotOpen;
@@ -33,22 +32,32 @@ int Inspect(const char* file) {
 int Query(int argc, char** argv) {
     using namespace ortavo;
     QueryOptions options;
-    if (!ParseQueryArguments(std::vector<std::string>(argv + 2, argv + argc), options)) {
-        std::cerr << Usage;
-        return QueryUsage;
-    }
+    if (!ParseQueryArguments(std::vector<std::string>(argv + 2, argv + argc), options))
+        return UsageError(std::cerr, "query needs DATABASE and SELECT");
     return RunQuery(options, std::cout, std::cerr);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    using namespace ortavo;
     std::ios::sync_with_stdio(false);
-    const std::string_view command = argc > 1 ? argv[1] : "";
-    if (command == "inspect" && argc == 3)
-        return Inspect(argv[2]);
+    if (argc < 2)
+        return UsageError(std::cerr, "no command given");
+    const std::string_view command = argv[1];
+    if (command == "--help" || command == "-h") {
+        WriteUsage(std::cout);
+        return 0;
+    }
+    if (command == "--version") {
+        WriteVersion(std::cout);
+        return 0;
+    }
+    if (command == "inspect")
+        return Inspect(argc, argv);
     if (command == "query")
         return Query(argc, argv);
-    std::cerr << Usage;
-    return ortavo::InspectUsage;
+    if (command == "run")
+        return RunCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    return UsageError(std::cerr, ("unknown command " + std::string(command)).c_str());
 }

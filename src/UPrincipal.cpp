@@ -2,6 +2,8 @@
 #include "UPrincipal.h"
 
 #include "app/Application.h"
+#include "app/BusyWindow.h"
+#include "reconciliation/RunComponents.h"
 #include "reconciliation/RunLog.h"
 
 #include <QFont>
@@ -28,6 +30,19 @@ TControl* Place(QWidget* window, const char* name, int left, int top, int width,
     return control;
 }
 
+// The window's memos and boxes as the run's front end.
+class TWindowRunFront : public IRunFront {
+public:
+    explicit TWindowRunFront(TForm1& form) : FForm(form) {}
+    TMemoLines& FileLines() override { return FForm.Memo1->Lines(); }
+    void ClearLog() override { FForm.Memo2->Lines().Clear(); }
+    void Log(const String& message) override { FForm.log(message); }
+    void Notice(const String& text) override { FForm.ShowNotice(text); }
+
+private:
+    TForm1& FForm;
+};
+
 } // namespace
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
@@ -50,6 +65,9 @@ TForm1::~TForm1() {
     Button1 = nullptr;
     // Then the components the window owns (the database components), last created first.
     DestroyComponents();
+    Base = nullptr;
+    TR = nullptr;
+    Query = nullptr;
     if (Form1 == this)
         Form1 = nullptr;
 }
@@ -95,16 +113,29 @@ void TForm1::ReadLayout() {
 }
 
 void TForm1::CreateDatabaseComponents() {
-    // Base, TR and Query are created here, in that order, owned by the window, and their
-    // references resolved by name once all exist.
+    TRunComponents components = CreateRunComponents(*this);
+    Base = &components.Base;
+    TR = &components.TR;
+    Query = &components.Query;
 }
 
 void TForm1::Button1Click(QObject* /*Sender*/) {
-    throw EInvalidOperation(u"The reconciliation run is not available in this build");
+    if (FRun)
+        return;
+    TBusyWindow busy(*this);
+    FRun = &busy;
+    struct TRunEnd {
+        TBusyWindow*& Run;
+        ~TRunEnd() { Run = nullptr; }
+    } end{FRun};
+    TWindowRunFront front(*this);
+    ReconciliationRun({*Base, *TR, *Query}, edtBase->Text(), edtArquivo->Text(), front);
 }
 
 void TForm1::log(const String& mensagem) {
     Memo2->Lines().Add(RunLogLine(mensagem));
+    if (FRun)
+        FRun->Pump();
 }
 
 void TForm1::ShowNotice(const String& text) {

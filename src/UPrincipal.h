@@ -11,6 +11,11 @@
 
 namespace ortavo {
 
+class TBusyWindow;
+class TIBDatabase;
+class TIBQuery;
+class TIBTransaction;
+
 class TForm1 : public TForm {
 public:
     explicit TForm1(TComponent* owner = nullptr);
@@ -26,10 +31,14 @@ public:
     TLabel* Label1 = nullptr;
     TLabel* Label2 = nullptr;
     TButton* Button1 = nullptr;
-    // The database components Base, TR and Query follow here; they are components owned
-    // by the window (TComponent ownership), created after Button1.
+    // The database components, owned by the window as components and created after
+    // Button1; freed after the controls, last created first.
+    TIBDatabase* Base = nullptr;
+    TIBTransaction* TR = nullptr;
+    TIBQuery* Query = nullptr;
 
-    // The start button's click handler: the reconciliation run.
+    // The start button's click handler: the reconciliation run. While it runs, the window
+    // repaints but takes no input and cannot be closed; a click reaching it then is ignored.
     void Button1Click(QObject* Sender);
     // Appends "hh:mm:ss -> " and the message to Memo2 as its new last line.
     void log(const String& mensagem);
@@ -41,6 +50,9 @@ private:
     // order with its stored settings, then the references between components.
     void ReadLayout();
     void CreateDatabaseComponents();
+
+    // The run in progress, if any.
+    TBusyWindow* FRun = nullptr;
 };
 
 // The main window, once CreateForm has made it.

@@ -7,16 +7,6 @@
 
 namespace ortavo {
 
-String ErrorBoxText(const Exception& E) {
-    String message = E.Message();
-    const Exception& innermost = E.GetBaseException();
-    if (&innermost != &E && !innermost.Message().empty())
-        message = innermost.Message();
-    if (!message.empty() && message.back() > u'.')
-        message += u'.';
-    return message;
-}
-
 String StartupFailureText(const Exception& E, StringView module, std::uintptr_t address) {
     const String& message = E.Message();
     StringView period = message.empty() || message.back() == u'.' ? u"" : u".";

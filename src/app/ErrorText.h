@@ -12,10 +12,6 @@ namespace ortavo {
 
 ORTAVO_EXCEPTION_CLASS(EOutOfMemory, Exception);
 
-// The error box text: the innermost exception's message when it is another one and not
-// empty, else E's; a period appended when the last character comes after ".".
-String ErrorBoxText(const Exception& E);
-
 // "Exception %s in module %s at %p." CR LF, the message, "." unless it is empty or ends
 // with one, CR LF.
 String StartupFailureText(const Exception& E, StringView module, std::uintptr_t address);

@@ -37,4 +37,14 @@ void RaiseOSError(int errorNumber) {
         errorNumber);
 }
 
+String ErrorBoxText(const Exception& E) {
+    String message = E.Message();
+    const Exception& innermost = E.GetBaseException();
+    if (&innermost != &E && !innermost.Message().empty())
+        message = innermost.Message();
+    if (!message.empty() && message.back() > u'.')
+        message += u'.';
+    return message;
+}
+
 } // namespace ortavo

@@ -31,6 +31,10 @@ private:
     std::shared_ptr<const Exception> FInner;
 };
 
+// The text the error box shows for E: the innermost exception's message when it is another
+// one and not empty, else E's; a period appended when the last character comes after ".".
+String ErrorBoxText(const Exception& E);
+
 // Declares an exception class below Base with its own class name. The arguments are class
 // names, which cannot be parenthesised.
 // NOLINTBEGIN(bugprone-macro-parentheses)

@@ -60,15 +60,15 @@ TEST(ProgramBlock, AnErrorInTheClickHandlerIsShownAndTheWindowStays) {
                                Form1->Button1->click();
                                if (!Form1->isVisible())
                                    std::_Exit(4);
-                               // The unwired run says so instead of pretending to run.
+                               // The run itself, on a database nobody serves: its box.
+                               Form1->edtBase->SetText(u"/nonexistent/ortavo/base.fdb");
                                Form1->Button1->OnClick = [](QObject* s) { Form1->Button1Click(s); };
                                Form1->Button1->click();
                                Form1->close();
                            }),
                 ::testing::ExitedWithCode(0),
                 "boxes:\\[1\\|program_tests\\|Invalid date\\.\\]"
-                "\\[1\\|program_tests\\|The reconciliation run is not available in this "
-                "build\\.\\]$");
+                "\\[0\\|program_tests\\|Não conseguiu conectar a base de dados\\]$");
 }
 
 TEST(ProgramBlock, AWindowThatCannotBeCreatedShowsTheStartupFailureBoxAndExitsWithOne) {

@@ -1,0 +1,275 @@
+// The reconciliation run on N sales, beside a reference doing the same server work; not a
+// test.   bench_run [sales=20000] [runs=3]
+// ortavo-cli run is timed as a process (start, attach, file, every statement, exit) beside
+// a minimal program calling the client directly (this executable started anew with
+// "direct DATABASE FILE"): the same statements, each prepared anew, the same commits. Two files: 20
+// % of the coupons differ, or none. Embedded and over loopback; medians of wall time.
+#include "BusinessDatabase.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace ortavo;
+using namespace ortavo::test;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void Check(ISC_STATUS status) {
+    if (status > 0)
+        RaiseDatabaseError(&Client());
+}
+
+// Sale i stores a discount of (i mod 500) cents; its coupon says so, or one cent more.
+std::string WriteFile(const std::string& path, int sales, bool differing) {
+    std::vector<std::string> lines{HeaderLine()};
+    for (int i = 0; i < sales; ++i) {
+        char document[16];
+        std::snprintf(document, sizeof document, "%06d", i);
+        const bool differs = differing && i % 5 == 0;
+        lines.push_back(CouponLine(document, "20240315", i % 500 + (differs ? 1 : 0), 0));
+    }
+    std::ofstream(path, std::ios::binary) << FiscalText(lines);
+    return path;
+}
+
+void Populate(TBusinessDatabase& db, int sales) {
+    db.Execute("CREATE INDEX MVTO_PAI_DOCUMENTO ON MVTO_PAI (PAI_DOCUMENTO)");
+    db.Execute("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < " + std::to_string(sales) +
+               ") DO BEGIN INSERT INTO MVTO_PAI VALUES (:I, 1, '" + Serial +
+               "', DATE '2024-03-15', LPAD(:I, 6, '0'), MOD(:I, 500) / 100.00, 0, 'A'); "
+               "I = I + 1; END END");
+}
+
+void Reset(TBusinessDatabase& db) {
+    db.Execute("UPDATE MVTO_PAI SET PAI_DESCONTO = MOD(PAI_SEQU, 500) / 100.00, "
+               "PAI_ACRESCIMO = 0, PAI_ESTADO = 'A'");
+}
+
+// Runs a program with stdout and stderr to /dev/null; its wall time, start to exit.
+double Spawn(std::vector<std::string> args) {
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double seconds = Since(start);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(args[0] + " " + args[1] + " failed");
+    return seconds;
+}
+
+// A statement prepared anew, executed with the given input area, its rows fetched into the
+// output area (when it has one), and freed.
+class TDirect {
+public:
+    TDirect(isc_db_handle* db, isc_tr_handle* tr) : FDb(db), FTr(tr) {}
+    template <typename OnRow> void Run(const char* sql, XSQLDA* in, XSQLDA* out, OnRow&& onRow) {
+        IGDSLibrary& client = Client();
+        isc_stmt_handle stmt = 0;
+        Check(client.isc_dsql_alloc_statement2(ThreadStatusVector(), FDb, &stmt));
+        Check(client.isc_dsql_prepare(ThreadStatusVector(), FTr, &stmt, 0, sql, 3, out));
+        Check(client.isc_dsql_execute(ThreadStatusVector(), FTr, &stmt, 1, in));
+        if (out)
+            while (client.isc_dsql_fetch(ThreadStatusVector(), &stmt, 1, out) == 0)
+                onRow();
+        Check(client.isc_dsql_free_statement(ThreadStatusVector(), &stmt, DSQL_drop));
+    }
+    void Run(const char* sql, XSQLDA* in) {
+        Run(sql, in, nullptr, [] {});
+    }
+
+private:
+    isc_db_handle* FDb;
+    isc_tr_handle* FTr;
+};
+
+// One described variable pointed at a caller's value.
+void Bind(XSQLVAR& var, short type, void* data, short length, short* null) {
+    var.sqltype = static_cast<short>(type + 1);
+    var.sqlscale = 0;
+    var.sqllen = length;
+    var.sqldata = static_cast<ISC_SCHAR*>(data);
+    var.sqlind = null;
+}
+
+XSQLDA* Area(char* storage, short count) {
+    auto* area = reinterpret_cast<XSQLDA*>(storage);
+    area->version = SQLDA_VERSION1;
+    area->sqln = area->sqld = count;
+    return area;
+}
+
+// The run's server work with direct client calls: attach, the branch, the procedure, then
+// per coupon the select and, when the amounts differ, both updates and one commit.
+void Direct(const std::string& database, const std::string& path) {
+    IGDSLibrary& client = Client();
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream all;
+    all << file.rdbuf();
+    const std::string text = all.str();
+    const std::string dpb = LoginDPB("SYSDBA", SysdbaPassword());
+    isc_db_handle db = 0;
+    isc_tr_handle tr = 0;
+    Check(client.isc_attach_database(ThreadStatusVector(), static_cast<short>(database.size()),
+                                     database.data(), &db, static_cast<short>(dpb.size()),
+                                     dpb.data()));
+    Check(client.isc_start_transaction(ThreadStatusVector(), &tr, 1, &db, 0, nullptr));
+    TDirect direct(&db, &tr);
+    short nulls[4] = {};
+    alignas(XSQLDA) char inStorage[XSQLDA_LENGTH(4)] = {}, outStorage[XSQLDA_LENGTH(3)] = {};
+    XSQLDA* in = nullptr;
+    XSQLDA* out = nullptr;
+
+    std::string cnpj = CompanyCnpj;
+    std::int32_t branch = 0, sequence = 0;
+    in = Area(inStorage, 1);
+    out = Area(outStorage, 1);
+    Bind(in->sqlvar[0], SQL_TEXT, cnpj.data(), static_cast<short>(cnpj.size()), &nulls[0]);
+    Bind(out->sqlvar[0], SQL_LONG, &branch, 4, &nulls[1]);
+    direct.Run("SELECT FL_CODIGO FROM FILIAIS WHERE FL_CNPJ = ?", in, out, [] {});
+    direct.Run("EXECUTE PROCEDURE INICIA_APLICACAO('X')", nullptr);
+    Check(client.isc_commit_retaining(ThreadStatusVector(), &tr));
+
+    std::int64_t storedDiscount = 0, storedSurcharge = 0;
+    for (std::size_t at = text.find("\r\nE14"); at != std::string::npos;
+         at = text.find("\r\nE14", at + 2)) {
+        const std::string line = text.substr(at + 2, text.find("\r\n", at + 2) - at - 2);
+        std::string serial = line.substr(3, 20), document = line.substr(52, 6);
+        const double discount = std::strtod(line.substr(80, 13).c_str(), nullptr) / 100;
+        const double surcharge = std::strtod(line.substr(94, 13).c_str(), nullptr) / 100;
+        tm when{};
+        when.tm_year = std::atoi(line.substr(58, 4).c_str()) - 1900;
+        when.tm_mon = std::atoi(line.substr(62, 2).c_str()) - 1;
+        when.tm_mday = std::atoi(line.substr(64, 2).c_str());
+        ISC_DATE date = 0;
+        client.isc_encode_sql_date(&when, &date);
+
+        in = Area(inStorage, 4);
+        out = Area(outStorage, 3);
+        Bind(in->sqlvar[0], SQL_LONG, &branch, 4, &nulls[0]);
+        Bind(in->sqlvar[1], SQL_TEXT, serial.data(), 20, &nulls[1]);
+        Bind(in->sqlvar[2], SQL_TYPE_DATE, &date, sizeof date, &nulls[2]);
+        Bind(in->sqlvar[3], SQL_TEXT, document.data(), 6, &nulls[3]);
+        short outNulls[3] = {};
+        Bind(out->sqlvar[0], SQL_LONG, &sequence, 4, &outNulls[0]);
+        // Read as the stored scaled integers, turned into doubles as the dataset layer does.
+        Bind(out->sqlvar[1], SQL_INT64, &storedDiscount, 8, &outNulls[1]);
+        Bind(out->sqlvar[2], SQL_INT64, &storedSurcharge, 8, &outNulls[2]);
+        out->sqlvar[1].sqlscale = out->sqlvar[2].sqlscale = -2;
+        bool found = false;
+        std::int32_t first = 0;
+        double firstDiscount = 0, firstSurcharge = 0;
+        direct.Run("SELECT PAI_SEQU, PAI_DESCONTO, PAI_ACRESCIMO FROM MVTO_PAI WHERE "
+                   "PAI_FILIAL = ? AND PAI_IMPRESSORA = ? AND PAI_DTEMISSAO = ? AND "
+                   "PAI_DOCUMENTO = ? ",
+                   in, out, [&] {
+                       if (!found) {
+                           found = true;
+                           first = sequence;
+                           firstDiscount = static_cast<double>(storedDiscount) / 100;
+                           firstSurcharge = static_cast<double>(storedSurcharge) / 100;
+                       }
+                   });
+        if (!found || (firstDiscount == discount && firstSurcharge == surcharge))
+            continue;
+        double newSurcharge = surcharge, newDiscount = discount;
+        in = Area(inStorage, 3);
+        Bind(in->sqlvar[0], SQL_DOUBLE, &newSurcharge, 8, &nulls[0]);
+        Bind(in->sqlvar[1], SQL_DOUBLE, &newDiscount, 8, &nulls[1]);
+        Bind(in->sqlvar[2], SQL_LONG, &first, 4, &nulls[2]);
+        direct.Run("UPDATE MVTO_PAI SET PAI_ACRESCIMO = ?, PAI_DESCONTO = ? WHERE PAI_SEQU = ?",
+                   in);
+        char state = 'P';
+        in = Area(inStorage, 2);
+        Bind(in->sqlvar[0], SQL_TEXT, &state, 1, &nulls[0]);
+        Bind(in->sqlvar[1], SQL_LONG, &first, 4, &nulls[1]);
+        direct.Run("UPDATE MVTO_PAI SET PAI_ESTADO = ? WHERE PAI_SEQU = ?", in);
+        Check(client.isc_commit_retaining(ThreadStatusVector(), &tr));
+    }
+    Check(client.isc_commit_transaction(ThreadStatusVector(), &tr));
+    Check(client.isc_detach_database(ThreadStatusVector(), &db));
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The reference program: this executable started anew, like ortavo-cli, so both pay for
+    // their process, the client library and (embedded) the engine's start.
+    if (argc == 4 && std::string(argv[1]) == "direct") {
+        try {
+            Direct(argv[2], argv[3]);
+            return 0;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+    }
+    const int sales = argc > 1 ? std::atoi(argv[1]) : 20000;
+    const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    try {
+        std::printf("load: ");
+        std::fflush(stdout);
+        std::system("uptime");
+        std::printf("%-9s %-10s %12s %12s %7s  (%d sales, medians of %d)\n", "access", "file",
+                    "ortavo-cli", "direct", "ratio", sales, repeats);
+        for (TAccess access : {TAccess::Embedded, TAccess::Server}) {
+            TBusinessDatabase db(access);
+            Populate(db, sales);
+            const std::string folder = db.Database().Path().parent_path().string();
+            const std::string database = ToUtf8(db.Name());
+            for (bool differing : {true, false}) {
+                const std::string file = WriteFile(
+                    folder + (differing ? "/differing.txt" : "/equal.txt"), sales, differing);
+                std::vector<double> cli, direct;
+                for (int i = 0; i < repeats; ++i) {
+                    Reset(db);
+                    cli.push_back(Spawn({ORTAVO_CLI, "run", "--user", "SYSDBA", "--password",
+                                         SysdbaPassword(), database, file}));
+                    Reset(db);
+                    direct.push_back(Spawn({self, "direct", database, file}));
+                }
+                const double c = Median(cli), d = Median(direct);
+                std::printf("%-9s %-10s %10.3f s %10.3f s %7.2f\n", AccessName(access).c_str(),
+                            differing ? "20% differ" : "none", c, d, c / d);
+                std::fflush(stdout);
+            }
+        }
+        std::printf("load: ");
+        std::fflush(stdout);
+        std::system("uptime");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

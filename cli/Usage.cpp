@@ -1,0 +1,29 @@
+// The usage text and the version.
+#include "Usage.h"
+
+namespace ortavo {
+
+void WriteUsage(std::ostream& out) {
+    out << "usage: ortavo-cli inspect FILE\n"
+           "       ortavo-cli run [--user NAME] [--password TEXT] [--dry-run] [--journal FILE] "
+           "DATABASE FILE\n"
+           "       ortavo-cli --help | -h\n"
+           "       ortavo-cli --version\n"
+           "\n"
+           "inspect  prints the records of a fiscal file as a run reads them\n"
+           "run      reconciles the coupons of FILE with the sales of DATABASE, as the window's\n"
+           "         \"Iniciar\" does (user VORAS unless --user); --dry-run keeps nothing;\n"
+           "         --journal appends a CSV row for every sale overwritten\n";
+}
+
+void WriteVersion(std::ostream& out) {
+    out << "ortavo-cli " ORTAVO_VERSION "\n";
+}
+
+int UsageError(std::ostream& err, const char* what) {
+    err << "ortavo-cli: " << what << '\n';
+    WriteUsage(err);
+    return CliUsageStatus;
+}
+
+} // namespace ortavo

@@ -1,0 +1,298 @@
+// The steps of a reconciliation run, on the window's connection, transaction and query.
+#include "reconciliation/ReconciliationRun.h"
+
+#include "IBX/IBDatabase.h"
+#include "IBX/IBQuery.h"
+#include "IBX/IBTransaction.h"
+#include "base/Conversions.h"
+#include "base/Exception.h"
+#include "reconciliation/FiscalFile.h"
+#include "reconciliation/FiscalRecords.h"
+#include "reconciliation/ParseDateByFormat.h"
+
+namespace ortavo {
+
+namespace {
+
+// The company is bound rather than spliced between quotes, so a quote in the file's field
+// cannot change the statement.
+constexpr StringView BranchSelect = u"SELECT FL_CODIGO FROM FILIAIS WHERE FL_CNPJ = :CNPJ";
+// An empty field would be bound as a null and never match; the literal keeps the empty
+// text's own comparison, and an empty text holds no quote.
+constexpr StringView BranchSelectEmpty = u"SELECT FL_CODIGO FROM FILIAIS WHERE FL_CNPJ = ''";
+constexpr StringView StartProcedure = u"EXECUTE PROCEDURE INICIA_APLICACAO('X')";
+constexpr StringView SaleSelect =
+    u"SELECT PAI_SEQU, PAI_DESCONTO, PAI_ACRESCIMO FROM MVTO_PAI WHERE PAI_FILIAL = :FILIAL AND "
+    u"PAI_IMPRESSORA = :ECF AND PAI_DTEMISSAO = :DTEMISSAO AND PAI_DOCUMENTO = :DOCUMENTO ";
+constexpr StringView AmountsUpdate = u"UPDATE MVTO_PAI SET PAI_ACRESCIMO = :ACRESCIMO, "
+                                     u"PAI_DESCONTO = :DESCONTO WHERE PAI_SEQU = :SEQUENCIAL";
+constexpr StringView StateUpdate =
+    u"UPDATE MVTO_PAI SET PAI_ESTADO = :ESTADO WHERE PAI_SEQU = :SEQUENCIAL";
+
+constexpr StringView NotFoundCompany =
+    u"ARQUIVO NÃO É DA EMPRESA DA BASE DE DADOS. IMPORTAÇÃO CANCELADA";
+constexpr StringView Completed = u"Concluído";
+
+String MessageOf(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        return FromUtf8(e.what());
+    } catch (...) {
+        return u"Unknown exception";
+    }
+}
+
+// A coupon record's fields as the run uses them.
+struct TCoupon {
+    int Line = 0;
+    String Document;
+    double Discount = 0;
+    double Surcharge = 0;
+    String Serial;
+    String IssueDate;
+    TDateTime Date = 0;
+};
+
+// A sale found for a coupon.
+struct TSale {
+    std::int32_t Sequence = 0;
+    double Discount = 0;
+    double Surcharge = 0;
+};
+
+class TRun {
+public:
+    TRun(const TRunComponents& components, const String& databaseName, const String& fileName,
+         IRunFront& front, const TRunOptions& options)
+        : Base(components.Base), TR(components.TR), Query(components.Query),
+          FDatabaseName(databaseName), FFileName(fileName), FFront(front), FOptions(options) {}
+
+    TRunOutcome Execute();
+
+private:
+    bool Connect();
+    TRunOutcome ReadFile();
+    // False when the company is no branch: the run ends there.
+    bool Header(StringView line);
+    void Coupon(StringView line, int index);
+    void Overwrite(const TCoupon& coupon, const TSale& sale);
+    void SetText(StringView text);
+    void Commit();
+    // After a failure: the coupon's work is taken back (in a dry run, everything).
+    void UndoAfterFailure() noexcept;
+    void Log(const String& message) { FFront.Log(message); }
+
+    TIBDatabase& Base;
+    TIBTransaction& TR;
+    TIBQuery& Query;
+    const String& FDatabaseName;
+    const String& FFileName;
+    IRunFront& FFront;
+    const TRunOptions& FOptions;
+    String FBranch;
+};
+
+TRunOutcome TRun::Execute() {
+    Base.Close();
+    if (!Connect())
+        return TRunOutcome::NoConnection;
+    try {
+        TRunOutcome outcome = ReadFile();
+        if (FOptions.DryRun && TR.InTransaction())
+            TR.Rollback();
+        return outcome;
+    } catch (...) {
+        if (FOptions.DryRun)
+            UndoAfterFailure();
+        throw;
+    }
+}
+
+bool TRun::Connect() {
+    bool connected = false;
+    try {
+        Base.SetDatabaseName(FDatabaseName);
+        Base.SetConnected(true);
+        connected = true;
+        Log(u"Conectado a base de dados " + FDatabaseName);
+    } catch (...) {
+        // The operator sees the box below, not the cause; only a front end that wants the
+        // cause is told it.
+        if (!connected)
+            FFront.ConnectionRefused(MessageOf(std::current_exception()));
+    }
+    if (connected)
+        return true;
+    FFront.Notice(u"Não conseguiu conectar a base de dados");
+    Log(u"Sem acesso a base de dados. Importação encerrada");
+    return false;
+}
+
+TRunOutcome TRun::ReadFile() {
+    if (!FiscalFileExists(FFileName)) {
+        Log(u"Não foi encontrado o arquivo. Importação encerrada.");
+        return TRunOutcome::FileMissing;
+    }
+    TMemoLines& lines = FFront.FileLines();
+    lines.Clear();
+    FFront.ClearLog();
+    LoadFiscalFile(FFileName, lines);
+    const int count = lines.Count();
+    bool headerSeen = false;
+    for (int i = 0; i < count; ++i) {
+        const StringView line = lines.GetView(i);
+        if (i == 0 && IsRecord(line, HeaderRecord)) {
+            headerSeen = true;
+            if (!Header(line))
+                return TRunOutcome::CompanyNotFound;
+        }
+        if (!headerSeen || !IsRecord(line, CouponRecord))
+            continue;
+        Coupon(line, i);
+    }
+    if (!headerSeen) {
+        Log(u"Arquivo não é Ato Cotepe 17/04. Validação não pode ser realizada.");
+        return TRunOutcome::NotCotepe;
+    }
+    Log(String(Completed));
+    FFront.Notice(String(Completed));
+    return TRunOutcome::Completed;
+}
+
+bool TRun::Header(StringView line) {
+    const String cnpj = FieldText(line, FiscalLayout::HeaderCnpj);
+    Log(u"Cnpj da empresa: " + cnpj);
+    Query.Close();
+    SetText(cnpj.empty() ? BranchSelectEmpty : BranchSelect);
+    if (!cnpj.empty())
+        Query.ParamByName(u"CNPJ").SetAsString(cnpj);
+    Query.Open();
+    Query.FetchAll();
+    if (Query.RecordCount() <= 0) {
+        Log(String(NotFoundCompany));
+        FFront.Notice(String(NotFoundCompany));
+        return false;
+    }
+    FBranch = Query.FieldByName(u"FL_CODIGO").AsString();
+    Query.Close();
+    SetText(StartProcedure);
+    Query.ExecSQL();
+    Commit();
+    return true;
+}
+
+void TRun::Coupon(StringView line, int index) {
+    TCoupon coupon;
+    coupon.Line = index + 1;
+    coupon.Document = FieldText(line, FiscalLayout::CouponDocument);
+    Log(u"Documento: " + coupon.Document);
+    coupon.Discount = AmountValue(Field(line, FiscalLayout::CouponDiscount));
+    Log(u"Desconto: " + FormatTwoDecimals(coupon.Discount));
+    coupon.Surcharge = AmountValue(Field(line, FiscalLayout::CouponSurcharge));
+    Log(u"Acréscimo: " + FormatTwoDecimals(coupon.Surcharge));
+    coupon.Serial = FieldText(line, FiscalLayout::CouponSerial);
+    Log(coupon.Serial);
+    coupon.IssueDate = IssueDateText(Field(line, FiscalLayout::CouponIssueDate));
+    Log(u"Data: " + coupon.IssueDate);
+
+    SetText(SaleSelect);
+    Query.ParamByName(u"FILIAL").SetAsString(FBranch);
+    Query.ParamByName(u"ECF").SetAsString(coupon.Serial);
+    coupon.Date = ParseDateByFormat(u"dd/mm/yyyy", coupon.IssueDate);
+    Query.ParamByName(u"DTEMISSAO").SetAsDate(coupon.Date);
+    Query.ParamByName(u"DOCUMENTO").SetAsString(coupon.Document);
+    Query.Open();
+    Query.FetchAll();
+    if (Query.RecordCount() <= 0) {
+        Log(u"--->>>> Documento não encontrado");
+        return;
+    }
+    TSale sale;
+    sale.Sequence = Query.FieldByName(u"PAI_SEQU").AsInteger();
+    sale.Discount = Query.FieldByName(u"PAI_DESCONTO").AsFloat();
+    sale.Surcharge = Query.FieldByName(u"PAI_ACRESCIMO").AsFloat();
+    Log(u"SEQUENCIAL NO TALIMOR : " + IntToStr(sale.Sequence) + u" Desconto no documento:" +
+        FormatTwoDecimals(sale.Discount) + u"- Acréscimo no documento:" +
+        FormatTwoDecimals(sale.Surcharge));
+    // Exact equality: a difference beyond the cents is a difference.
+    if (sale.Discount == coupon.Discount && sale.Surcharge == coupon.Surcharge)
+        return;
+    Log(u"*****    Vai atualizar    *****");
+    Overwrite(coupon, sale);
+    Log(u"PROCESSADO " + IntToStr(sale.Sequence));
+}
+
+void TRun::Overwrite(const TCoupon& coupon, const TSale& sale) {
+    // Both updates are one unit: committed together, or taken back together, so a sale is
+    // never left with new amounts and no mark (a later run would take it as done).
+    bool journalled = false;
+    try {
+        Query.Close();
+        SetText(AmountsUpdate);
+        Query.ParamByName(u"SEQUENCIAL").SetAsInteger(sale.Sequence);
+        Query.ParamByName(u"ACRESCIMO").SetAsFloat(coupon.Surcharge);
+        Query.ParamByName(u"DESCONTO").SetAsFloat(coupon.Discount);
+        Query.ExecSQL();
+        Query.Close();
+        SetText(StateUpdate);
+        Query.ParamByName(u"SEQUENCIAL").SetAsInteger(sale.Sequence);
+        Query.ParamByName(u"ESTADO").SetAsString(u"P");
+        Query.ExecSQL();
+        if (FOptions.Journal && !FOptions.DryRun) {
+            FOptions.Journal->Append({FDatabaseName, FFileName, coupon.Line, sale.Sequence,
+                                      coupon.Document, coupon.Date, coupon.Serial, sale.Discount,
+                                      coupon.Discount, sale.Surcharge, coupon.Surcharge});
+            journalled = true;
+        }
+        Commit();
+    } catch (...) {
+        if (journalled) {
+            try {
+                FOptions.Journal->Retract();
+            } catch (...) {
+                // The failure already leaving is the one to report; the journal then holds
+                // a row for a change that was not kept, which restores nothing wrong.
+            }
+        }
+        if (!FOptions.DryRun)
+            UndoAfterFailure();
+        throw;
+    }
+}
+
+void TRun::SetText(StringView text) {
+    Query.SQL().Clear();
+    Query.SQL().Add(String(text));
+}
+
+void TRun::Commit() {
+    if (!FOptions.DryRun)
+        TR.CommitRetaining();
+}
+
+void TRun::UndoAfterFailure() noexcept {
+    try {
+        if (!TR.InTransaction())
+            return;
+        if (FOptions.DryRun)
+            TR.Rollback();
+        else
+            TR.RollbackRetaining();
+    } catch (...) {
+        // The failure that is leaving says what went wrong; a lost connection, the usual
+        // reason this fails too, has taken the uncommitted work with it anyway.
+    }
+}
+
+} // namespace
+
+TRunOutcome ReconciliationRun(const TRunComponents& components, const String& databaseName,
+                              const String& fileName, IRunFront& front,
+                              const TRunOptions& options) {
+    return TRun(components, databaseName, fileName, front, options).Execute();
+}
+
+} // namespace ortavo

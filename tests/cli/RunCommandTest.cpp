@@ -1,0 +1,209 @@
+// `ortavo-cli run` end to end: the real program on business-shaped databases and files the
+// test writes; its standard output, standard error, exit codes, dry run and journal.
+#include "RunFixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace ortavo;
+using namespace ortavo::test;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+namespace {
+
+struct TResult {
+    int Status = -1;
+    std::vector<std::string> Out;
+    std::string Err;
+};
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::string Quoted(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+class RunCommand : public ::testing::TestWithParam<TAccess> {
+protected:
+    // Runs the program with the words, in a locale with the point as decimal separator.
+    TResult Cli(const std::vector<std::string>& words) {
+        std::string command = "LC_ALL=C.UTF-8 " + Quoted(ORTAVO_CLI);
+        for (const std::string& word : words)
+            command += " " + Quoted(word);
+        const std::string out = Folder.File("out"), err = Folder.File("err");
+        command += " >" + Quoted(out) + " 2>" + Quoted(err);
+        const int status = std::system(command.c_str());
+        TResult result;
+        result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::istringstream lines(Contents(out));
+        for (std::string line; std::getline(lines, line);)
+            result.Out.push_back(line);
+        result.Err = Contents(err);
+        return result;
+    }
+    std::string Write(const std::vector<std::string>& lines) {
+        return Folder.Write("memoria.txt", FiscalText(lines));
+    }
+    ortavo::testing::TempFolder Folder;
+};
+
+// The messages of the printed lines, checked to carry the "hh:mm:ss -> " stamp.
+std::vector<std::string> Messages(const std::vector<std::string>& lines) {
+    static const std::regex stamp("[0-2][0-9]:[0-5][0-9]:[0-5][0-9] -> (.*)");
+    std::vector<std::string> messages;
+    for (const std::string& line : lines) {
+        std::smatch match;
+        EXPECT_TRUE(std::regex_match(line, match, stamp)) << line;
+        messages.push_back(match.size() > 1 ? match[1].str() : line);
+    }
+    return messages;
+}
+
+} // namespace
+
+TEST_P(RunCommand, ARunPrintsItsLogAndEndsWithZero) {
+    TBusinessDatabase db(GetParam());
+    db.AddSale({1, "000101", "2024-03-15", "0", "0"});
+    db.AddSale({2, "000102", "2024-03-15", "0.05", "0"});
+    const std::string file = Write({HeaderLine(), CouponLine("000101", "20240315", 5, 1),
+                                    CouponLine("000102", "20240315", 5, 0)});
+    // The window's preset user, as the layout stores it.
+    const TResult result = Cli({"run", ToUtf8(db.Name()), file});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Err, "notice: Concluído\n");
+    EXPECT_THAT(
+        Messages(result.Out),
+        ElementsAreArray(Joined({
+            {"Conectado a base de dados " + ToUtf8(db.Name()), "Cnpj da empresa: 12345678000195"},
+            CouponLog("000101", "0.05", "0.01"),
+            {SaleLog(1, "0.00", "0.00"), "*****    Vai atualizar    *****", "PROCESSADO 1"},
+            CouponLog("000102", "0.05", "0.00"),
+            {SaleLog(2, "0.05", "0.00"), "Concluído"},
+        })));
+    EXPECT_EQ(db.Sale(1).State, "P");
+    EXPECT_DOUBLE_EQ(db.Sale(1).Surcharge, 0.01);
+}
+
+TEST_P(RunCommand, EndsByItsOwnRulesWithThree) {
+    TBusinessDatabase db(GetParam());
+    const TResult refused =
+        Cli({"run", ToUtf8(db.Database().MissingName()), Write({HeaderLine()})});
+    EXPECT_EQ(refused.Status, 3);
+    EXPECT_THAT(Messages(refused.Out),
+                ElementsAre("Sem acesso a base de dados. Importação encerrada"));
+    EXPECT_THAT(refused.Err, ::testing::MatchesRegex(
+                                 "notice: Não conseguiu conectar a base de dados\nreason: .+\n"));
+
+    const TResult missing = Cli({"run", ToUtf8(db.Name()), Folder.File("none.txt")});
+    EXPECT_EQ(missing.Status, 3);
+    EXPECT_EQ(Messages(missing.Out).back(), "Não foi encontrado o arquivo. Importação encerrada.");
+    EXPECT_EQ(missing.Err, "");
+
+    const TResult other = Cli({"run", ToUtf8(db.Name()), Write({HeaderLine("11111111000111")})});
+    EXPECT_EQ(other.Status, 3);
+    EXPECT_EQ(other.Err,
+              "notice: ARQUIVO NÃO É DA EMPRESA DA BASE DE DADOS. IMPORTAÇÃO CANCELADA\n");
+
+    const TResult empty = Cli({"run", ToUtf8(db.Name()), Write({})});
+    EXPECT_EQ(empty.Status, 3);
+    EXPECT_EQ(Messages(empty.Out).back(),
+              "Arquivo não é Ato Cotepe 17/04. Validação não pode ser realizada.");
+}
+
+TEST_P(RunCommand, AnErrorEndsWithOneAndTheErrorBoxText) {
+    TBusinessDatabase db(GetParam());
+    db.AddSale({1, "000101", "2024-03-15", "0", "0"});
+    const TResult bad =
+        Cli({"run", "--user", "SYSDBA", "--password", SysdbaPassword(), ToUtf8(db.Name()),
+             Write({HeaderLine(), CouponLine("000101", "20240230", 5, 0)})});
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_EQ(bad.Err, "error: Invalid date.\n");
+    EXPECT_EQ(Messages(bad.Out).back(), "Data: 30/02/2024");
+
+    db.Execute("DROP PROCEDURE INICIA_APLICACAO");
+    const TResult noProcedure = Cli(
+        {"run", ToUtf8(db.Name()), Write({HeaderLine(), CouponLine("000101", "20240315", 5, 0)})});
+    EXPECT_EQ(noProcedure.Status, 1);
+    EXPECT_THAT(noProcedure.Err, ::testing::StartsWith("error: "));
+    EXPECT_NE(noProcedure.Err.find("INICIA_APLICACAO"), std::string::npos) << noProcedure.Err;
+    EXPECT_EQ(noProcedure.Err.find('\r'), std::string::npos);
+}
+
+TEST_P(RunCommand, ADryRunAndTheJournal) {
+    TBusinessDatabase db(GetParam());
+    db.AddSale({1, "000101", "2024-03-15", "0", "0"});
+    const std::string file = Write({HeaderLine(), CouponLine("000101", "20240315", 5, 1)});
+    const std::string journal = Folder.File("journal.csv");
+    const TResult dry = Cli({"run", "--dry-run", "--journal", journal, ToUtf8(db.Name()), file});
+    EXPECT_EQ(dry.Status, 0) << dry.Err;
+    EXPECT_EQ(Messages(dry.Out).at(9), "PROCESSADO 1");
+    EXPECT_EQ(db.Sale(1).State, "A");
+    EXPECT_EQ(db.StartCalls(), 0);
+
+    const TResult real = Cli({"run", "--journal=" + journal, ToUtf8(db.Name()), file});
+    EXPECT_EQ(real.Status, 0) << real.Err;
+    EXPECT_EQ(db.Sale(1).State, "P");
+    const std::string rows = Contents(journal);
+    EXPECT_THAT(rows, ::testing::MatchesRegex(
+                          "time,database,file,line,sequence,document,issue_date,printer,"
+                          "old_discount,new_discount,old_surcharge,new_surcharge\r\n"
+                          "[-0-9T:+]+," +
+                          ToUtf8(db.Name()) + "," + file + ",2,1,000101,2024-03-15," + Serial +
+                          ",0,0.05,0,0.01\r\n"));
+
+    const TResult unwritable =
+        Cli({"run", "--journal", Folder.Path().string(), ToUtf8(db.Name()), file});
+    EXPECT_EQ(unwritable.Status, 1);
+    EXPECT_THAT(unwritable.Err, ::testing::StartsWith("error: Cannot write the journal"));
+    EXPECT_TRUE(unwritable.Out.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Access, RunCommand, ::testing::Values(TAccess::Embedded, TAccess::Server),
+                         [](const ::testing::TestParamInfo<TAccess>& info) {
+                             return AccessName(info.param);
+                         });
+
+TEST(RunCommandLine, HelpVersionAndUsage) {
+    auto run = [](const std::string& args) {
+        ortavo::testing::TempFolder folder;
+        const std::string command = Quoted(ORTAVO_CLI) + " " + args + " >" +
+                                    Quoted(folder.File("out")) + " 2>" + Quoted(folder.File("err"));
+        const int status = std::system(command.c_str());
+        return std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                          Contents(folder.File("out")), Contents(folder.File("err")));
+    };
+    for (const char* help : {"--help", "-h"}) {
+        auto [status, out, err] = run(help);
+        EXPECT_EQ(status, 0);
+        EXPECT_NE(out.find("ortavo-cli run [--user NAME] [--password TEXT] [--dry-run] "
+                           "[--journal FILE] DATABASE FILE"),
+                  std::string::npos);
+        EXPECT_NE(out.find("ortavo-cli inspect FILE"), std::string::npos);
+        EXPECT_EQ(err, "");
+    }
+    auto [status, out, err] = run("--version");
+    EXPECT_EQ(status, 0);
+    EXPECT_THAT(out, ::testing::MatchesRegex("ortavo-cli [0-9.]+\n"));
+    for (const char* wrong : {"", "frobnicate", "run", "run a", "run a b c", "run --user",
+                              "run --bogus a b", "--helpme"}) {
+        auto [status, out, err] = run(wrong);
+        EXPECT_EQ(status, 2) << wrong;
+        EXPECT_EQ(out, "") << wrong;
+        EXPECT_NE(err.find("usage: ortavo-cli"), std::string::npos) << wrong;
+    }
+}
