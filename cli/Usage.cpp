@@ -5,12 +5,16 @@ namespace ortavo {
 
 void WriteUsage(std::ostream& out) {
     out << "usage: ortavo-cli inspect FILE\n"
+           "       ortavo-cli query [--user NAME] [--password TEXT] [--charset NAME] DATABASE "
+           "SELECT\n"
            "       ortavo-cli run [--user NAME] [--password TEXT] [--dry-run] [--journal FILE] "
            "DATABASE FILE\n"
            "       ortavo-cli --help | -h\n"
            "       ortavo-cli --version\n"
            "\n"
            "inspect  prints the records of a fiscal file as a run reads them\n"
+           "query    prints the rows of a select, as the run's query reads them (user VORAS\n"
+           "         unless --user); nothing is changed\n"
            "run      reconciles the coupons of FILE with the sales of DATABASE, as the window's\n"
            "         \"Iniciar\" does (user VORAS unless --user); --dry-run keeps nothing;\n"
            "         --journal appends a CSV row for every sale overwritten\n";
