@@ -114,8 +114,9 @@ TEST_F(RunWindowTest, AnErrorReachesTheErrorBoxAndTheWindowStaysUsable) {
 // a click on the button meanwhile starts nothing.
 TEST_F(RunWindowTest, TheLogShowsLinesWhileTheRunWorks) {
     TBusinessDatabase db(TAccess::Embedded);
+    // Long enough to outlast several repaint intervals on a fast, idle machine.
     std::vector<std::string> lines{HeaderLine()};
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 5000; ++i)
         lines.push_back(CouponLine("000" + std::to_string(100 + i), "20240315", 5, 0));
     form->edtBase->SetText(db.Name());
     form->edtArquivo->SetText(FromUtf8(folder.Write("memoria.txt", FiscalText(lines))));
