@@ -9,6 +9,7 @@
 #include "IBX/IBIntf.h"
 #include "IBX/IBQuery.h"
 #include "IBX/IBTransaction.h"
+#include "IBX/fixtures/RawClient.h"
 #include "base/DateTime.h"
 
 #include <algorithm>
@@ -27,23 +28,9 @@
 #include <vector>
 
 using namespace ortavo;
+using ortavo::testing::SysdbaPassword;
 
 namespace {
-
-std::string SysdbaPassword() {
-    std::ifstream in("/etc/firebird/3.0/SYSDBA.password");
-    std::string line;
-    while (std::getline(in, line)) {
-        auto start = line.find("ISC_PASSWORD=");
-        if (start == std::string::npos)
-            continue;
-        std::string value = line.substr(start + 13);
-        if (!value.empty() && value.front() == '"')
-            value = value.substr(1, value.find('"', 1) - 1);
-        return value;
-    }
-    throw std::runtime_error("cannot read the SYSDBA password");
-}
 
 IGDSLibrary& Client() {
     static std::shared_ptr<IGDSLibrary> library = GetGDSLibrary(u"IBServer");
