@@ -1,0 +1,20 @@
+// Loading the toolkit's translations.
+#include "app/ToolkitTranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace ortavo {
+
+void LoadToolkitTranslations(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+} // namespace ortavo
