@@ -8,13 +8,14 @@
 
 namespace ortavo {
 
-void LoadToolkitTranslations(QCoreApplication& application) {
+QTranslator* LoadToolkitTranslations(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
     if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return translator;
+    delete translator;
+    return nullptr;
 }
 
 } // namespace ortavo

@@ -133,9 +133,10 @@ TEST_F(MemoTest, SelectAllCopyAndMouseSelection) {
     QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(view->width() - 2, row + row / 2));
     EXPECT_EQ(memo.SelText(), u"first line\r\nsecond line");
     // The mouse's selection is the primary selection, where the platform has one.
-    if (QApplication::clipboard()->supportsSelection())
+    if (QApplication::clipboard()->supportsSelection()) {
         EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection),
                   QStringLiteral("first line\nsecond line"));
+    }
 
     QTest::mouseDClick(view, Qt::LeftButton, {}, QPoint(3, row / 2));
     EXPECT_EQ(memo.SelText(), u"first");
