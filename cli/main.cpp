@@ -7,6 +7,7 @@
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"
 
+#include <clocale>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,8 @@ int Query(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace ortavo;
+    // The C library's locale from the environment, as the window's toolkit sets it.
+    std::setlocale(LC_ALL, "");
     std::ios::sync_with_stdio(false);
     if (argc < 2)
         return UsageError(std::cerr, "no command given");
