@@ -13,7 +13,6 @@
 #include "reconciliation/RunComponents.h"
 #include "reconciliation/RunLog.h"
 
-#include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <memory>
@@ -49,11 +48,10 @@ std::optional<int> LockTimeoutSeconds(const std::string& text) {
 
 // A console that can no longer be written ends the run as any failure does, rather than
 // let it go on unseen (or die of the broken pipe with no word said).
-void CheckWritten(std::ostream& stream, const char16_t* name, int error) {
-    if (stream)
-        return;
-    throw EStreamError(String(u"Cannot write to ") + name + u". " +
-                       SystemErrorText(error ? error : EIO));
+// The stream keeps no reason (errno does not survive it), so the text names the stream only.
+void CheckWritten(std::ostream& stream, const char16_t* name) {
+    if (!stream)
+        throw EStreamError(String(u"Cannot write to ") + name);
 }
 
 // Every line break inside a text becomes one LF.
@@ -82,20 +80,18 @@ public:
     TMemoLines& FileLines() override { return FLines; }
     void ClearLog() override {}
     void Log(const String& message) override {
-        errno = 0;
         FOut << ConsoleText(RunLogLine(message)) << '\n';
         FOut.flush();
-        CheckWritten(FOut, u"standard output", errno);
+        CheckWritten(FOut, u"standard output");
     }
     void Notice(const String& text) override {
-        errno = 0;
         FErr << "notice: " << ConsoleText(text) << '\n';
         if (FReason) {
             FErr << "reason: " << ConsoleText(*FReason) << '\n';
             FReason.reset();
         }
         FErr.flush();
-        CheckWritten(FErr, u"standard error", errno);
+        CheckWritten(FErr, u"standard error");
     }
     void ConnectionRefused(const String& reason) override { FReason = reason; }
 
