@@ -167,9 +167,9 @@ std::optional<TRunArguments> ParseArguments(const std::vector<std::string>& args
         return std::nullopt;
     }
     if (parsed.LockTimeout && !LockTimeoutSeconds(*parsed.LockTimeout)) {
-        UsageError(err, ("--lock-timeout needs whole seconds from 1 to " +
-                         std::to_string(MostLockTimeout))
-                            .c_str());
+        UsageError(
+            err, ("--lock-timeout needs whole seconds from 1 to " + std::to_string(MostLockTimeout))
+                     .c_str());
         return std::nullopt;
     }
     return parsed;

@@ -143,8 +143,7 @@ String ReadFiscalFileText(const String& path, std::size_t capacity,
     // only grows (the view adds breaks), so once it is past capacity the load must fail:
     // it stops there rather than read a file that may be far larger than memory.
     // A marked file of more than three bytes per character of capacity holds more.
-    const std::size_t markedLimit =
-        capacity > (SIZE_MAX - 3) / 3 ? SIZE_MAX : capacity * 3 + 3;
+    const std::size_t markedLimit = capacity > (SIZE_MAX - 3) / 3 ? SIZE_MAX : capacity * 3 + 3;
     String text;
     std::string marked;
     bool first = true, hasMark = false;

@@ -20,8 +20,7 @@ using TFiscalReadProgress = std::function<void()>;
 // differ after the read, is refused. Raises EFOpenError "Cannot open file "%s". %s" with the
 // full path and the system's text or the reason. Reading stops, with the view's capacity
 // error, as soon as the text could no longer fit in capacity characters.
-String ReadFiscalFileText(const String& path,
-                          std::size_t capacity = TMemoLines::DefaultCapacity,
+String ReadFiscalFileText(const String& path, std::size_t capacity = TMemoLines::DefaultCapacity,
                           const TFiscalReadProgress& progress = {});
 
 // Decoding alone, for bytes already read.

@@ -120,15 +120,16 @@ bool TRun::Connect() {
         Base.SetDatabaseName(FDatabaseName);
         Base.SetConnected(true);
         connected = true;
-        Log(u"Conectado a base de dados " + FDatabaseName);
     } catch (...) {
         // The operator sees the box below, not the cause; only a front end that wants the
         // cause is told it.
-        if (!connected)
-            FFront.ConnectionRefused(MessageOf(std::current_exception()));
+        FFront.ConnectionRefused(MessageOf(std::current_exception()));
     }
-    if (connected)
+    if (connected) {
+        // Outside the handler: a log that cannot be written ends the run.
+        Log(u"Conectado a base de dados " + FDatabaseName);
         return true;
+    }
     FFront.Notice(u"Não conseguiu conectar a base de dados");
     Log(u"Sem acesso a base de dados. Importação encerrada");
     return false;

@@ -300,8 +300,9 @@ TEST(RunCommandLine, HelpOnlyInAnOptionsPlace) {
                           Contents(folder.File("out")), Contents(folder.File("err")));
     };
     const std::string missing = Quoted(folder.File("none.fdb"));
-    for (const std::string& args : {"run --password -h " + missing + " f",
-                                    std::string("run -- -h f"), "run --user=-h " + missing + " f"}) {
+    for (const std::string& args :
+         {"run --password -h " + missing + " f", std::string("run -- -h f"),
+          "run --user=-h " + missing + " f"}) {
         auto [status, out, err] = run(args);
         EXPECT_EQ(status, 3) << args;
         EXPECT_EQ(out.find("usage:"), std::string::npos) << args;
@@ -337,8 +338,7 @@ TEST(RunCommandLocks, ALockedSaleIsWaitedForAtMostTheTimeout) {
         folder.Write("m.txt", FiscalText({HeaderLine(), CouponLine("000101", "20240315", 5, 0)}));
     const std::string command = "LC_ALL=C.UTF-8 " + Quoted(ORTAVO_CLI) + " run --lock-timeout 3 " +
                                 Quoted(ToUtf8(db.Name())) + " " + Quoted(file) + " >" +
-                                Quoted(folder.File("out")) + " 2>" +
-                                Quoted(folder.File("err"));
+                                Quoted(folder.File("out")) + " 2>" + Quoted(folder.File("err"));
     const auto start = std::chrono::steady_clock::now();
     const int status = std::system(command.c_str());
     const auto waited = std::chrono::steady_clock::now() - start;

@@ -130,9 +130,7 @@ TEST(FiscalFile, AFileThatChangesWhileReadIsRefused) {
     const std::string bytes(3 << 20, 'x');
     const std::function<void(const std::string&)> changes[] = {
         [](const std::string& path) { std::filesystem::resize_file(path, 1 << 19); },
-        [](const std::string& path) {
-            std::ofstream(path, std::ios::app) << "E14";
-        },
+        [](const std::string& path) { std::ofstream(path, std::ios::app) << "E14"; },
         [&](const std::string& path) {
             std::filesystem::rename(folder.Write("other.txt", bytes), path);
         }};

@@ -58,7 +58,8 @@ TCommitDropProxy::TCommitDropProxy(std::function<bool()> commitNext)
     FListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = Loopback(0);
     socklen_t length = sizeof address;
-    if (FListen < 0 || ::bind(FListen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (FListen < 0 ||
+        ::bind(FListen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(FListen, 4) != 0 ||
         ::getsockname(FListen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error("the proxy cannot listen on loopback");

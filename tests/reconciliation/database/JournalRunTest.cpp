@@ -95,8 +95,8 @@ TEST(RunJournalOnDatabase, ARowStaysWhenTheCommitsReplyIsLost) {
     ortavo::testing::TempFolder folder;
     TBusinessDatabase db(TAccess::Server);
     db.AddSale({1, "000101", "2024-03-15", "0.25", "0"});
-    const std::string file = folder.Write(
-        "m.txt", FiscalText({HeaderLine(), CouponLine("000101", "20240315", 150, 0)}));
+    const std::string file =
+        folder.Write("m.txt", FiscalText({HeaderLine(), CouponLine("000101", "20240315", 150, 0)}));
     const std::string journal = folder.File("journal.csv");
     TRunJournal writer(FromUtf8(journal));
     // The row is on disk before the commit is asked for, so the first request after it is
@@ -113,8 +113,8 @@ TEST(RunJournalOnDatabase, ARowStaysWhenTheCommitsReplyIsLost) {
     ASSERT_TRUE(proxy.Dropped());
     const std::vector<std::string> rows = Rows(journal);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_THAT(rows[1], ::testing::EndsWith(",000101,2024-03-15," + std::string(Serial) +
-                                             ",0.25,1.5,0,0"));
+    EXPECT_THAT(rows[1],
+                ::testing::EndsWith(",000101,2024-03-15," + std::string(Serial) + ",0.25,1.5,0,0"));
     // The server got the request and kept the change: only the journal knows 0.25 now.
     const TStoredSale sale = db.Sale(1);
     EXPECT_EQ(sale.Discount, 1.5);

@@ -171,8 +171,10 @@ TEST_P(RunEnds, ByItsOwnRules) {
 // numeric one finds the branch.
 TEST_P(RunEnds, TheCompanyIsFoundWhateverTheColumnsWidth) {
     TBusinessDatabase db(GetParam());
-    for (const auto& [type, found] : {std::pair("VARCHAR(8)", false), {"CHAR(30)", true},
-                                      {"VARCHAR(20)", true}, {"BIGINT", true}}) {
+    for (const auto& [type, found] : {std::pair("VARCHAR(8)", false),
+                                      {"CHAR(30)", true},
+                                      {"VARCHAR(20)", true},
+                                      {"BIGINT", true}}) {
         db.Execute("ALTER TABLE FILIAIS DROP FL_CNPJ");
         db.Execute(std::string("ALTER TABLE FILIAIS ADD FL_CNPJ ") + type);
         db.Execute(std::string("UPDATE FILIAIS SET FL_CNPJ = ") +
