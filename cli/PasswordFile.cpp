@@ -1,6 +1,8 @@
 // Reading the password file.
 #include "PasswordFile.h"
 
+#include "base/FileDescriptor.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,26 +21,11 @@ namespace {
     Refuse(path, std::strerror(error));
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : FFd(fd) {}
-    ~Descriptor() {
-        if (FFd >= 0)
-            ::close(FFd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
-
 } // namespace
 
 std::string ReadPasswordFile(const std::string& path) {
     // Not blocking: a pipe without a writer would hang a scheduled job.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.Get() < 0)
         Refuse(path, errno);
     struct stat info {};

@@ -3,6 +3,7 @@
 
 #include "base/Encoding.h"
 #include "base/Exception.h"
+#include "base/FileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,22 +19,6 @@
 namespace ortavo {
 
 namespace {
-
-// Closes the descriptor whatever way the reading ends.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : FFd(fd) {}
-    ~FileDescriptor() {
-        if (FFd >= 0)
-            ::close(FFd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
 
 String FullPath(const String& path) {
     std::error_code ec;
