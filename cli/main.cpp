@@ -1,5 +1,6 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
 #include "FiscalListing.h"
+#include "PasswordFile.h"
 #include "QueryListing.h"
 #include "RunCommand.h"
 #include "Usage.h"
@@ -35,6 +36,14 @@ int Query(int argc, char** argv) {
     QueryOptions options;
     if (!ParseQueryArguments(std::vector<std::string>(argv + 2, argv + argc), options))
         return UsageError(std::cerr, "query needs DATABASE and SELECT");
+    if (!options.PasswordFile.empty()) {
+        try {
+            options.Password = FromUtf8(ReadPasswordFile(options.PasswordFile));
+        } catch (const EPasswordFile& e) {
+            std::cerr << "ortavo-cli: " << e.what() << '\n';
+            return CliUsageStatus;
+        }
+    }
     return RunQuery(options, std::cout, std::cerr);
 }
 
