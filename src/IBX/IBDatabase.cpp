@@ -1,7 +1,6 @@
 // The database connection: parameters, connect and disconnect, the checked call, and the
 // bookkeeping of its transactions and links.
 #include "IBX/IBDatabase.h"
-#include "IBX/IBSchema.h"
 
 #include "IBX/IB.h"
 #include "IBX/IBBlockingCall.h"
@@ -10,6 +9,7 @@
 #include "IBX/IBIntf.h"
 #include "IBX/IBLists.h"
 #include "IBX/IBNameCodeset.h"
+#include "IBX/IBSchemaRegistry.h"
 #include "IBX/IBTimer.h"
 
 #include <algorithm>
