@@ -122,8 +122,10 @@ void TCommitDropProxy::Serve() {
                     // Time for the server to read the request before the connection ends
                     // (it reads what arrived before it sees the end anyway).
                     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-                    Close(pair);
+                    // Said before the close: the client sees the close at once and the test
+                    // may ask right then.
                     FDropped = true;
+                    Close(pair);
                 }
             }
         }
