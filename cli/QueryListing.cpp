@@ -1,12 +1,17 @@
 // The query listing: arguments, connection, the rows and their texts.
 #include "QueryListing.h"
 
+#include "ConsoleText.h"
+
 #include "IBX/IB.h"
+#include "IBX/IBCustomDataSet.h"
 #include "IBX/IBDatabase.h"
 #include "IBX/IBQuery.h"
 #include "IBX/IBSQL.h"
 #include "IBX/IBTransaction.h"
+#include "IBX/IBXSQLDA.h"
 #include "app/ErrorText.h"
+#include "data/Bcd.h"
 #include "data/FieldClasses.h"
 
 #include <cmath>
@@ -123,6 +128,16 @@ void AppendFieldText(const TField& field, std::string& line) {
     case ftBoolean:
         line += field.AsBoolean() ? "true" : "false";
         return;
+    case ftBCD: {
+        // A NUMERIC(18,2) may hold more than a currency does; the listing gives it exactly.
+        TBcd exact;
+        const auto* dataSet = dynamic_cast<const TIBCustomDataSet*>(field.DataSet());
+        if (dataSet && dataSet->ExactBeyondCurrency(field, exact))
+            AppendEscaped(BcdToStr(exact), line);
+        else
+            AppendEscaped(field.AsString(), line);
+        return;
+    }
     case ftBlob:
     case ftGraphic:
     case ftTypedBinary:
@@ -138,6 +153,8 @@ void AppendFieldText(const TField& field, std::string& line) {
 
 QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
     std::string line;
+    // The field whose text is being written, to name it when that fails.
+    const TField* failing = nullptr;
     try {
         TIBDatabase Base;
         TIBTransaction TR;
@@ -164,10 +181,17 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
         Query.SetUniDirectional(true);
         Query.SQL().Add(options.Select);
         Query.Prepare();
-        // A listing only reads: a statement that could change the database is refused.
-        if (Query.StatementType() != SQLSelect)
+        // A listing only reads: a statement that could change the database is refused. A
+        // select that locks its rows changes nothing that the rollback does not undo.
+        if (Query.StatementType() != SQLSelect && Query.StatementType() != SQLSelectForUpdate)
             RaiseClientError(ibxeCannotOpenNonSQLSelect);
         Query.Open();
+        // The dataset has no field for an array column; say so rather than drop it unseen.
+        TIBXSQLDA& columns = *Query.QSelect().Current();
+        for (int i = 0; i < columns.Count(); ++i)
+            if (columns.Vars(i)->SQLType() == SQL_ARRAY)
+                err << "notice: column " << ConsoleText(columns.Vars(i)->Name())
+                    << " is an array and is not listed\n";
 
         const TFields& fields = Query.Fields();
         for (int i = 0; i < fields.Count(); ++i) {
@@ -182,8 +206,10 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
             for (int i = 0; i < fields.Count(); ++i) {
                 if (i > 0)
                     line += '\t';
+                failing = &fields[i];
                 AppendFieldText(fields[i], line);
             }
+            failing = nullptr;
             line += '\n';
             out << line;
         }
@@ -194,7 +220,10 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
     } catch (...) {
         out.flush();
         VisitException(std::current_exception(), [&](const Exception& e) {
-            err << "error: " << ToUtf8(ErrorBoxText(e)) << '\n';
+            err << "error: ";
+            if (failing)
+                err << "column " << ConsoleText(failing->FieldName()) << ": ";
+            err << ConsoleText(ErrorBoxText(e)) << '\n';
         });
         return QueryFailed;
     }

@@ -1,6 +1,7 @@
 // The headless run: options, the console as log and boxes, exit codes.
 #include "RunCommand.h"
 
+#include "ConsoleText.h"
 #include "Usage.h"
 
 #include "IBX/IBDatabase.h"
@@ -25,23 +26,6 @@ struct TRunArguments {
     std::optional<std::string> Journal;
     std::vector<std::string> Positional;
 };
-
-// Every line break inside a text becomes one LF.
-std::string ConsoleText(const String& text) {
-    std::string utf8 = ToUtf8(text);
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8[i] == '\r') {
-            out += '\n';
-            if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
-                ++i;
-        } else {
-            out += utf8[i];
-        }
-    }
-    return out;
-}
 
 // The log on standard output and the boxes on standard error. The run's clearing of the
 // log cannot take back what was printed, so it prints nothing.
