@@ -10,7 +10,7 @@
 #include "IBX/IBSQL.h"
 #include "IBX/IBTransaction.h"
 #include "IBX/IBXSQLDA.h"
-#include "app/ErrorText.h"
+#include "base/Exception.h"
 #include "data/Bcd.h"
 #include "data/FieldClasses.h"
 

@@ -5,7 +5,6 @@
 #include "Usage.h"
 
 #include "IBX/IBDatabase.h"
-#include "app/ErrorText.h"
 #include "base/Component.h"
 #include "base/Exception.h"
 #include "base/StringList.h"

@@ -176,10 +176,15 @@ void AppendRow(std::string& line, std::int32_t id, std::string_view name, std::i
     line += '\t';
     tm day{};
     Client().isc_decode_sql_date(&date, &day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.tm_year + 1900, day.tm_mon + 1,
-                  day.tm_mday);
-    line += text;
+    const auto fixed = [&line](int value, int width) {
+        for (int unit = width == 4 ? 1000 : 10; unit > 0; unit /= 10)
+            line += static_cast<char>('0' + value / unit % 10);
+    };
+    fixed(day.tm_year + 1900, 4);
+    line += '-';
+    fixed(day.tm_mon + 1, 2);
+    line += '-';
+    fixed(day.tm_mday, 2);
     line += '\n';
 }
 
