@@ -14,35 +14,39 @@
 #include "data/Bcd.h"
 #include "data/FieldClasses.h"
 
-#include <cmath>
-#include <cstdio>
-
 namespace ortavo {
 
 namespace {
 
-void AppendAscii(std::string& line, const char* text) {
-    line += text;
+// The value's lowest digits, as many as given, with leading zeros.
+void AppendDigits(std::string& line, int value, int digits) {
+    line.append(static_cast<std::size_t>(digits), '0');
+    for (std::size_t at = line.size(); digits-- > 0 && value > 0; value /= 10)
+        line[--at] = static_cast<char>('0' + value % 10);
 }
 
 void AppendDate(TDateTime value, std::string& line) {
     int year = 0, month = 0, day = 0;
     DecodeDate(value, year, month, day);
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
-    AppendAscii(line, buffer);
+    AppendDigits(line, year, 4);
+    line += '-';
+    AppendDigits(line, month, 2);
+    line += '-';
+    AppendDigits(line, day, 2);
 }
 
 void AppendTime(TDateTime value, std::string& line) {
     int hour = 0, minute = 0, second = 0, millisecond = 0;
     DecodeTime(value, hour, minute, second, millisecond);
-    char buffer[24];
-    if (millisecond != 0)
-        std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", hour, minute, second,
-                      millisecond);
-    else
-        std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", hour, minute, second);
-    AppendAscii(line, buffer);
+    AppendDigits(line, hour, 2);
+    line += ':';
+    AppendDigits(line, minute, 2);
+    line += ':';
+    AppendDigits(line, second, 2);
+    if (millisecond != 0) {
+        line += '.';
+        AppendDigits(line, millisecond, 3);
+    }
 }
 
 void AppendHex(const std::string& bytes, std::string& line) {
@@ -128,16 +132,19 @@ void AppendFieldText(const TField& field, std::string& line) {
     case ftBoolean:
         line += field.AsBoolean() ? "true" : "false";
         return;
-    case ftBCD: {
-        // A NUMERIC(18,2) may hold more than a currency does; the listing gives it exactly.
-        TBcd exact;
-        const auto* dataSet = dynamic_cast<const TIBCustomDataSet*>(field.DataSet());
-        if (dataSet && dataSet->ExactBeyondCurrency(field, exact))
-            AppendEscaped(BcdToStr(exact), line);
-        else
+    case ftBCD:
+        try {
             AppendEscaped(field.AsString(), line);
+        } catch (const EIBClientError&) {
+            // A NUMERIC(18,2) may hold more than a currency does; the listing gives it
+            // exactly.
+            TBcd exact;
+            const auto* dataSet = dynamic_cast<const TIBCustomDataSet*>(field.DataSet());
+            if (!dataSet || !dataSet->ExactBeyondCurrency(field, exact))
+                throw;
+            AppendEscaped(BcdToStr(exact), line);
+        }
         return;
-    }
     case ftBlob:
     case ftGraphic:
     case ftTypedBinary:
