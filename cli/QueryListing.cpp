@@ -61,8 +61,16 @@ void AppendHex(const std::string& bytes, std::string& line) {
 
 bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions& options) {
     std::vector<std::string> positional;
+    bool passwordGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (argument == "--password-file") {
+            if (i + 1 >= arguments.size() || !options.PasswordFile.empty())
+                return false;
+            options.PasswordFile = arguments[++i];
+            continue;
+        }
+        passwordGiven = passwordGiven || argument == "--password";
         String* target = nullptr;
         if (argument == "--user")
             target = &options.User;
@@ -80,7 +88,7 @@ bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions
             return false;
         positional.push_back(argument);
     }
-    if (positional.size() != 2)
+    if (positional.size() != 2 || (passwordGiven && !options.PasswordFile.empty()))
         return false;
     options.Database = FromUtf8(positional[0]);
     options.Select = FromUtf8(positional[1]);

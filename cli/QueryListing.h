@@ -21,10 +21,12 @@ struct QueryOptions {
     String CharSet;
     String Database;
     String Select;
+    // --password-file: the file to take the password from (the caller reads it).
+    std::string PasswordFile;
 };
 
-// Reads "[--user NAME] [--password TEXT] [--charset NAME] DATABASE SELECT" (the arguments
-// after "query"); false for anything else.
+// Reads "[--user NAME] [--password TEXT | --password-file FILE] [--charset NAME] DATABASE
+// SELECT" (the arguments after "query"); false for anything else.
 bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions& options);
 
 // Appends a field's value of the current row as the listing writes it: \N for null, the

@@ -17,7 +17,14 @@ void WriteUsage(std::ostream& out) {
            "         unless --user); nothing is changed\n"
            "run      reconciles the coupons of FILE with the sales of DATABASE, as the window's\n"
            "         \"Iniciar\" does (user VORAS unless --user); --dry-run keeps nothing;\n"
-           "         --journal appends a CSV row for every sale overwritten\n";
+           "         --journal appends a CSV row for every sale overwritten\n"
+           "\n"
+           "query and run also take --password-file FILE instead of --password: the password\n"
+           "         is FILE's first line, and FILE must be readable by its owner only (chmod\n"
+           "         600); --password shows the password to every local user\n"
+           "run also takes --lock-timeout SECONDS: a sale another user has locked is waited\n"
+           "         for at most SECONDS (1 to 32767), then the run fails; without it the run\n"
+           "         waits as the window does\n";
 }
 
 void WriteVersion(std::ostream& out) {

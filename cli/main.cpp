@@ -1,5 +1,6 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
 #include "FiscalListing.h"
+#include "PasswordFile.h"
 #include "QueryListing.h"
 #include "RunCommand.h"
 #include "Usage.h"
@@ -7,6 +8,7 @@
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"
 
+#include <clocale>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,14 @@ int Query(int argc, char** argv) {
     QueryOptions options;
     if (!ParseQueryArguments(std::vector<std::string>(argv + 2, argv + argc), options))
         return UsageError(std::cerr, "query needs DATABASE and SELECT");
+    if (!options.PasswordFile.empty()) {
+        try {
+            options.Password = FromUtf8(ReadPasswordFile(options.PasswordFile));
+        } catch (const EPasswordFile& e) {
+            std::cerr << "ortavo-cli: " << e.what() << '\n';
+            return CliUsageStatus;
+        }
+    }
     return RunQuery(options, std::cout, std::cerr);
 }
 
@@ -41,6 +51,8 @@ int Query(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace ortavo;
+    // The C library's locale from the environment, as the window's toolkit sets it.
+    std::setlocale(LC_ALL, "");
     std::ios::sync_with_stdio(false);
     if (argc < 2)
         return UsageError(std::cerr, "no command given");

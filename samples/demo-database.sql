@@ -1,6 +1,6 @@
 -- The demo database: the tables and the start procedure of the business system, as far as
 -- a reconciliation uses them, with a few sales of the sample fiscal file's printer.
--- scripts/demo runs it in isql-fb after its CREATE DATABASE.
+-- scripts/demo-database runs it in isql-fb after its CREATE DATABASE.
 
 CREATE TABLE FILIAIS (
   FL_CODIGO INTEGER NOT NULL PRIMARY KEY,

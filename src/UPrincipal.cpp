@@ -122,7 +122,7 @@ void TForm1::CreateDatabaseComponents() {
 void TForm1::Button1Click(QObject* /*Sender*/) {
     if (FRun)
         return;
-    TBusyWindow busy(*this);
+    TBusyWindow busy(*this, {Button1, edtBase, edtArquivo});
     FRun = &busy;
     struct TRunEnd {
         TBusyWindow*& Run;

@@ -38,7 +38,8 @@ public:
     TIBQuery* Query = nullptr;
 
     // The start button's click handler: the reconciliation run. While it runs, the window
-    // repaints but takes no input and cannot be closed; a click reaching it then is ignored.
+    // repaints with the wait cursor, "Iniciar" and the two edits inactive, takes no input
+    // and cannot be closed; a click reaching it then is ignored.
     void Button1Click(QObject* Sender);
     // Appends "hh:mm:ss -> " and the message to Memo2 as its new last line.
     void log(const String& mensagem);

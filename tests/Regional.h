@@ -3,6 +3,11 @@
 
 #include "base/FormatSettings.h"
 
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
 namespace ortavo::testing {
 
 inline FormatSettings WithDecimalSeparator(char16_t separator) {
@@ -10,5 +15,20 @@ inline FormatSettings WithDecimalSeparator(char16_t separator) {
     settings.DecimalSeparator = separator;
     return settings;
 }
+
+// The C library's locale set to one that writes and reads a decimal comma, as the toolkit
+// sets it from a Brazilian session; the one before comes back at the end of the scope.
+class ScopedCommaLocale {
+public:
+    ScopedCommaLocale() : FPrevious(std::setlocale(LC_ALL, nullptr)) {
+        EXPECT_NE(std::setlocale(LC_ALL, "pt_BR.UTF-8"), nullptr) << "pt_BR.UTF-8 is missing";
+    }
+    ~ScopedCommaLocale() { std::setlocale(LC_ALL, FPrevious.c_str()); }
+    ScopedCommaLocale(const ScopedCommaLocale&) = delete;
+    ScopedCommaLocale& operator=(const ScopedCommaLocale&) = delete;
+
+private:
+    std::string FPrevious;
+};
 
 } // namespace ortavo::testing

@@ -8,6 +8,7 @@
 #include "IBX/IBIntf.h"
 #include "IBX/IBRecordLayout.h"
 #include "IBX/IBSQL.h"
+#include "IBX/IBSchema.h"
 #include "IBX/IBTransaction.h"
 #include "base/Encoding.h"
 #include "data/Bcd.h"
@@ -20,6 +21,11 @@ namespace ortavo {
 namespace {
 
 const String DbKeyAlias = u"IBX_INTERNAL_DBKEY";
+
+// Datasets are what ask the connection about computed and defaulted columns, so the schema
+// cache that answers comes with them: wherever a dataset is linked in, it is installed
+// before any connection is made.
+[[maybe_unused]] const bool SchemaCacheInstalled = (TSchema::Install(), true);
 
 // Day 1 is 1 January of year 1; the server counts days from 17 November 1858.
 constexpr std::int32_t ServerDateDelta = 678576;

@@ -1,15 +1,19 @@
 // The database connection: parameters, connect and disconnect, the checked call, and the
 // bookkeeping of its transactions and links.
 #include "IBX/IBDatabase.h"
-#include "IBX/IBSchema.h"
 
 #include "IBX/IB.h"
+#include "IBX/IBBlockingCall.h"
 #include "IBX/IBConnectionLoss.h"
 #include "IBX/IBDatabaseParams.h"
 #include "IBX/IBIntf.h"
 #include "IBX/IBLists.h"
 #include "IBX/IBNameCodeset.h"
+#include "IBX/IBSchemaRegistry.h"
 #include "IBX/IBTimer.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace ortavo {
 
@@ -296,12 +300,18 @@ void TIBDatabase::ConnectToServer() {
             Format(u"Database name is %d bytes long; at most %d fit", {name.size(), MaxNameBytes}));
     const std::string dpb = AttachDPB(FDPB, name);
     ISC_STATUS status = 0;
-    {
+    // The attach may wait long for an unanswering host; it may run on another thread, so it
+    // writes its own status vector, copied to this thread's afterwards.
+    StatusVectorArray attachStatus = {};
+    isc_db_handle handle = FHandle;
+    RunBlockingCall([&] {
         const TUtf8NameScope utf8Names;
-        status = library.isc_attach_database(ThreadStatusVector(), static_cast<short>(name.size()),
-                                             name.data(), &FHandle, static_cast<short>(dpb.size()),
+        status = library.isc_attach_database(attachStatus, static_cast<short>(name.size()),
+                                             name.data(), &handle, static_cast<short>(dpb.size()),
                                              dpb.empty() ? nullptr : dpb.data());
-    }
+    });
+    FHandle = handle;
+    std::copy(std::begin(attachStatus), std::end(attachStatus), ThreadStatusVector());
     Call(status, false);
     if (status > 0) {
         FHandle = 0;

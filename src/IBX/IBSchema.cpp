@@ -1,5 +1,5 @@
 // Learning tables from the system tables, answering the three column questions, and the
-// registry of schemas by database name.
+// installation of the cache in the registry of schemas by database name.
 #include "IBX/IBSchema.h"
 
 #include "IBX/IBDatabase.h"
@@ -174,17 +174,9 @@ void TSchema::ReadKey(const String& relation, TColumns& columns) {
     }
 }
 
-std::shared_ptr<TIBSchema> SchemaRegistry::Lookup(const String& databaseName) {
-    static std::mutex lock;
-    static std::map<String, std::shared_ptr<TIBSchema>> schemas;
-    String key = databaseName;
-    for (char16_t& c : key)
-        c = CharUpperFull(c);
-    std::lock_guard guard(lock);
-    std::shared_ptr<TIBSchema>& schema = schemas[key];
-    if (!schema)
-        schema = std::make_shared<TSchema>();
-    return schema;
+void TSchema::Install() noexcept {
+    SchemaRegistry::SetFactory(
+        []() -> std::shared_ptr<TIBSchema> { return std::make_shared<TSchema>(); });
 }
 
 } // namespace ortavo

@@ -3,6 +3,7 @@
 // connection to the same database name.
 #pragma once
 
+#include "IBX/IBSchemaRegistry.h"
 #include "base/String.h"
 
 #include <map>
@@ -13,17 +14,6 @@ namespace ortavo {
 
 class TIBDatabase;
 class TIBSQL;
-
-class TIBSchema {
-public:
-    virtual ~TIBSchema() = default;
-    virtual void FreeNodes() = 0;
-    virtual bool Has_DEFAULT_VALUE(TIBDatabase& database, const String& relation,
-                                   const String& field) = 0;
-    virtual bool Has_COMPUTED_BLR(TIBDatabase& database, const String& relation,
-                                  const String& field) = 0;
-    virtual bool In_Key(TIBDatabase& database, const String& relation, const String& field) = 0;
-};
 
 struct TFieldNode {
     String FieldName;
@@ -54,6 +44,9 @@ public:
     // How many tables were learnt from the system tables since the schema was created.
     int LearnCount() const;
 
+    // Makes this the schema cache every connection takes from the registry.
+    static void Install() noexcept;
+
 private:
     using TColumns = std::map<String, TFieldNode>;
 
@@ -69,13 +62,6 @@ private:
     std::unique_ptr<TIBSQL> FQuery;
     std::unique_ptr<TIBSQL> FPQuery;
     int FLearnCount = 0;
-};
-
-// The process-wide table of schemas by database name (compared without regard to case).
-class SchemaRegistry {
-public:
-    // The registered schema; a new empty one is registered when there is none.
-    static std::shared_ptr<TIBSchema> Lookup(const String& databaseName);
 };
 
 } // namespace ortavo

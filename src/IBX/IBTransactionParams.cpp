@@ -2,6 +2,7 @@
 #include "IBX/IBTransactionParams.h"
 
 #include "IBX/IB.h"
+#include "base/Conversions.h"
 
 #include <cstdint>
 
@@ -23,6 +24,9 @@ constexpr int TpbLockWrite = 11;
 constexpr int TpbVerbTime = 12;
 constexpr int TpbCommitTime = 13;
 constexpr int TpbAutocommit = 16;
+// Firebird's lock_timeout shares its code with no_savepoint but carries a value.
+constexpr int TpbLockTimeout = 21;
+constexpr StringView LockTimeoutName = u"lock_timeout";
 
 } // namespace
 
@@ -48,6 +52,16 @@ std::string BuildTPB(const TStrings& params) {
         String name = LowerCase(namePart);
         if (name.starts_with(u"isc_tpb_"))
             name.erase(0, 8);
+        if (name == LockTimeoutName) {
+            // The seconds a wait transaction waits for a locked record, then fails; the
+            // value travels as a length byte and a little-endian 32-bit integer.
+            const auto seconds = static_cast<std::uint32_t>(StrToInt(Trim(value)));
+            tpb.push_back(static_cast<char>(TpbLockTimeout));
+            tpb.push_back(4);
+            for (int shift = 0; shift < 32; shift += 8)
+                tpb.push_back(static_cast<char>((seconds >> shift) & 0xFF));
+            continue;
+        }
         const int code = TransactionParamCode(name);
         if (code == 0)
             RaiseClientError(ibxeTPBConstantUnknownEx, {namePart});

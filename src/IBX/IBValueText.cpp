@@ -4,9 +4,8 @@
 #include "base/Exception.h"
 #include "base/Format.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 namespace ortavo {
@@ -65,11 +64,19 @@ double ScaledToDouble(std::int64_t value, int scale) {
         return static_cast<double>(value) / ExactPowersOfTen[-scale];
     const long double exact =
         static_cast<long double>(value) * std::pow(10.0L, static_cast<long double>(scale));
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14Le", exact);
-    const long double rounded = std::strtold(buffer, nullptr);
-    std::snprintf(buffer, sizeof buffer, "%.*Lf", scale < 0 ? -scale : 0, rounded);
-    return std::strtod(buffer, nullptr);
+    // Rounded to 15 significant digits, then to the column's places, through text.
+    char buffer[128];
+    auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, exact, std::chars_format::scientific, 14);
+    long double rounded = 0;
+    std::from_chars(buffer, written.ptr, rounded);
+    written = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed,
+                            scale < 0 ? -scale : 0);
+    if (written.ec != std::errc())
+        return static_cast<double>(rounded);
+    double result = 0;
+    std::from_chars(buffer, written.ptr, result);
+    return result;
 }
 
 bool ScaledToCurrency(std::int64_t value, int scale, std::int64_t& currency) {
@@ -214,8 +221,9 @@ String FormatScaled(std::int64_t value, int scale, char16_t decimalSeparator) {
 
 String FormatFloatGeneral(double value, const FormatSettings& settings) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    String text = FromAscii(buffer);
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    String text = FromAscii(std::string_view(buffer, written.ptr));
     for (char16_t& c : text)
         if (c == u'.')
             c = settings.DecimalSeparator;

@@ -6,6 +6,7 @@
 #include "app/ProgramIcon.h"
 #include "app/TimerService.h"
 #include "app/Title.h"
+#include "app/ToolkitTranslations.h"
 #include "widgets/EventGuard.h"
 
 #include <QPointer>
@@ -22,6 +23,7 @@ TApplication::TApplication(int& argc, char** argv)
       FTimers(std::make_unique<TQtTimerService>()) {
     FTitle = TitleFromExePath(ExecutablePath(argc > 0 ? argv[0] : nullptr));
     setWindowIcon(ProgramIcon());
+    LoadToolkitTranslations(*this);
     // Before any window: every control inherits the designed font from its window.
     RegisterDesignedFont();
     Application = this;

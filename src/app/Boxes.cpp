@@ -3,11 +3,47 @@
 
 #include "app/BoxWindow.h"
 #include "app/NoticeBox.h"
+#include "widgets/EventGuard.h"
 #include "widgets/QtText.h"
 
+#include <QAbstractButton>
+#include <QKeyEvent>
 #include <QMessageBox>
 
+#include <vector>
+
 namespace ortavo {
+
+namespace {
+
+// Ctrl+C on the toolkit's box copies it in the notice box's layout, as the platform's box
+// does where the program was first written; the toolkit does so only on that platform.
+class TBoxCopyKey : public QObject {
+public:
+    explicit TBoxCopyKey(QMessageBox& box) : QObject(&box), FBox(box) {
+        box.installEventFilter(this);
+        for (QAbstractButton* button : box.buttons())
+            button->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !IsBoxCopyKey(*static_cast<QKeyEvent*>(event)))
+            return false;
+        GuardEvent(&FBox, [this] {
+            std::vector<String> buttons;
+            for (QAbstractButton* button : FBox.buttons())
+                buttons.push_back(FromQString(button->text()));
+            CopyBoxContent(FromQString(FBox.windowTitle()), FromQString(FBox.text()), buttons);
+        });
+        return true;
+    }
+
+private:
+    QMessageBox& FBox;
+};
+
+} // namespace
 
 void TQtBoxes::Notice(const String& caption, const String& text, QWidget* owner) {
     TNoticeBox box(caption, text, owner);
@@ -20,6 +56,7 @@ int TQtBoxes::MessageBox(const String& text, const String& caption, int flags, Q
     QMessageBox box(icon, ToQString(caption), ToQString(text), QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     SetUpMessageBox(box);
+    new TBoxCopyKey(box);
     box.exec();
     return IDOK;
 }

@@ -1,9 +1,16 @@
 // Keeping a busy window painted and deaf.
 #include "app/BusyWindow.h"
 
+#include "IBX/IBBlockingCall.h"
+#include "app/CloseRequestWatch.h"
+
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QWidget>
+
+#include <exception>
+#include <thread>
 
 namespace ortavo {
 
@@ -38,13 +45,38 @@ bool IsInput(QEvent::Type type) {
 
 } // namespace
 
-TBusyWindow::TBusyWindow(QWidget& window) : FWindow(&window) {
+TBusyWindow::TBusyWindow(QWidget& window, std::initializer_list<QWidget*> inactive)
+    : FWindow(&window), FFocus(QApplication::focusWidget()) {
     qApp->installEventFilter(this);
+    FHadCursor = window.testAttribute(Qt::WA_SetCursor);
+    FCursor = window.cursor();
+    window.setCursor(Qt::WaitCursor);
+    for (QWidget* control : inactive) {
+        FInactive.push_back({control, control->isEnabled()});
+        control->setEnabled(false);
+    }
+    FPreviousRunner =
+        SetBlockingCallRunner([this](const std::function<void()>& call) { RunOffThread(call); });
+    // A close asked for under one of the run's boxes never reaches the filter below.
+    FCloseWatch = std::make_unique<TCloseRequestWatch>(window, [this] { AskClose(); });
     FSinceRepaint.start();
 }
 
 TBusyWindow::~TBusyWindow() {
+    SetBlockingCallRunner(std::move(FPreviousRunner));
     qApp->removeEventFilter(this);
+    for (const TInactive& inactive : FInactive)
+        if (inactive.Control)
+            inactive.Control->setEnabled(inactive.WasEnabled);
+    if (FWindow) {
+        if (FHadCursor)
+            FWindow->setCursor(FCursor);
+        else
+            FWindow->unsetCursor();
+    }
+    // The control that had the focus before its button went inactive gets it back.
+    if (FFocus && FFocus->isEnabled() && FWindow && FFocus->window() == FWindow.data())
+        FFocus->setFocus(Qt::OtherFocusReason);
     if (FWindow && FCloseAsked)
         QMetaObject::invokeMethod(FWindow.data(), &QWidget::close, Qt::QueuedConnection);
 }
@@ -54,6 +86,26 @@ void TBusyWindow::Pump() {
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     FSinceRepaint.restart();
+}
+
+void TBusyWindow::RunOffThread(const std::function<void()>& call) {
+    QEventLoop loop;
+    std::exception_ptr error;
+    std::thread worker([&] {
+        try {
+            call();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        // Queued, so that the loop ends even when the call ends before it starts.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    // Paint, expose and timers go on; input to the window meets the filter and is dropped.
+    loop.exec(QEventLoop::AllEvents);
+    worker.join();
+    FSinceRepaint.restart();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 bool TBusyWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -47,6 +47,16 @@ String NoticeClipboardText(const String& caption, const String& text,
            Hyphens + br;
 }
 
+bool IsBoxCopyKey(const QKeyEvent& event) {
+    return event.key() == Qt::Key_C &&
+           (event.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+void CopyBoxContent(const String& caption, const String& text, const std::vector<String>& buttons) {
+    QApplication::beep();
+    SetClipboardText(NoticeClipboardText(caption, text, buttons));
+}
+
 TNoticeBox::TNoticeBox(const String& caption, const String& text, QWidget* owner)
     : QDialog(owner, BoxWindowFlags()), FCaption(caption), FText(text),
       FOk(new QPushButton(QStringLiteral("OK"), this)) {
@@ -94,8 +104,7 @@ void TNoticeBox::reject() {
 }
 
 void TNoticeBox::CopyToClipboard() const {
-    QApplication::beep();
-    SetClipboardText(NoticeClipboardText(FCaption, FText, {FromQString(FOk->text())}));
+    CopyBoxContent(FCaption, FText, {FromQString(FOk->text())});
 }
 
 void TNoticeBox::paintEvent(QPaintEvent*) {
@@ -106,8 +115,7 @@ void TNoticeBox::paintEvent(QPaintEvent*) {
 
 bool TNoticeBox::PreviewKey(QKeyEvent* event) {
     // Ctrl+C with no other modifier; the box stays open whether the copy works or not.
-    if (event->key() == Qt::Key_C &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+    if (IsBoxCopyKey(*event)) {
         GuardEvent(this, [this] { CopyToClipboard(); });
         return true;
     }

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class QKeyEvent;
 class QPushButton;
 
 namespace ortavo {
@@ -44,5 +45,10 @@ private:
 // caption followed by three blanks ("&" removed), 27 hyphens; every line ends with CR LF.
 String NoticeClipboardText(const String& caption, const String& text,
                            const std::vector<String>& buttons);
+
+// Ctrl+C with no other modifier, the key on which the boxes copy their content.
+bool IsBoxCopyKey(const QKeyEvent& event);
+// Beeps and copies a box's content in the layout above; raises when the clipboard fails.
+void CopyBoxContent(const String& caption, const String& text, const std::vector<String>& buttons);
 
 } // namespace ortavo

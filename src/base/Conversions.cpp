@@ -4,9 +4,8 @@
 #include "base/Exception.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <locale.h>
 
 namespace ortavo {
@@ -166,13 +165,19 @@ String FormatTwoDecimals(double value, const FormatSettings& settings) {
         return value < 0 ? u"-INF" : u"INF";
     // 18 significant digits: d.ddddddddddddddddde+XX
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17e", std::fabs(value));
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                       std::chars_format::scientific, 17);
     std::string mantissa;
     const char* p = buffer;
-    for (; *p && *p != 'e'; ++p)
+    for (; p != written.ptr && *p != 'e'; ++p)
         if (*p != '.')
             mantissa.push_back(*p);
-    int exponent = *p == 'e' ? std::atoi(p + 1) : 0;
+    int exponent = 0;
+    if (p != written.ptr) {
+        // from_chars takes no '+' sign.
+        const char* digits = p + 1 + (p[1] == '+');
+        std::from_chars(digits, written.ptr, exponent);
+    }
     // Digits as integer part and fraction: position of the decimal point in mantissa.
     int point = exponent + 1;
     std::string digits = mantissa;

@@ -4,6 +4,7 @@
 #include "base/Format.h"
 
 #include <cstring>
+#include <locale.h>
 #include <new>
 
 namespace ortavo {
@@ -26,10 +27,9 @@ const Exception& Exception::GetBaseException() const noexcept {
 }
 
 String SystemErrorText(int errorNumber) {
-    char buffer[256];
-    // GNU strerror_r returns the text, which may or may not live in the buffer.
-    const char* text = strerror_r(errorNumber, buffer, sizeof buffer);
-    return FromUtf8(text);
+    // The same text whatever the C library's locale: the toolkit sets it from the session.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return FromUtf8(strerror_l(errorNumber, c));
 }
 
 void RaiseOSError(int errorNumber) {

@@ -11,7 +11,7 @@ namespace ortavo {
 namespace {
 
 [[noreturn]] void CapacityError() {
-    throw EInvalidOperation(u"Text exceeds memo capacity");
+    RaiseCapacityError();
 }
 
 } // namespace
@@ -231,6 +231,10 @@ void TMemoLines::Clear() {
 
 std::size_t TMemoLines::MemoryUsed() const noexcept {
     return FText.capacity() * sizeof(char16_t) + FStarts.capacity() * sizeof(std::uint32_t);
+}
+
+void RaiseCapacityError() {
+    throw EInvalidOperation(u"Text exceeds memo capacity");
 }
 
 } // namespace ortavo

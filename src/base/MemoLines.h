@@ -77,6 +77,10 @@ private:
     std::size_t FCapacity = DefaultCapacity;
 };
 
+// Raises EInvalidOperation "Text exceeds memo capacity", the failure of a text that a view
+// cannot take; a loader raises it as soon as it knows, before it holds the whole text.
+[[noreturn]] void RaiseCapacityError();
+
 // Every CR LF, lone CR and lone LF of text becomes CR LF. Works in place: the text grows
 // by one character per lone break and is not copied when its capacity allows.
 String NormaliseLineBreaks(String&& text);

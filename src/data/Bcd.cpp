@@ -5,7 +5,7 @@
 #include "base/Exception.h"
 #include "base/Format.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <string>
 
 namespace ortavo {
@@ -78,7 +78,10 @@ double BcdToDouble(const TBcd& bcd) {
     // Through the exact text, so that the double is the correctly rounded value.
     FormatSettings dot;
     dot.DecimalSeparator = u'.';
-    return std::strtod(ToUtf8(BcdToStr(bcd, dot)).c_str(), nullptr);
+    const std::string text = ToUtf8(BcdToStr(bcd, dot));
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 TBcd StrToBcd(StringView text, const FormatSettings& settings) {

@@ -3,12 +3,16 @@
 
 #include "base/Encoding.h"
 #include "base/Exception.h"
+#include "base/FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,37 +20,57 @@ namespace ortavo {
 
 namespace {
 
-// Closes the descriptor whatever way the reading ends.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : FFd(fd) {}
-    ~FileDescriptor() {
-        if (FFd >= 0)
-            ::close(FFd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
-
 String FullPath(const String& path) {
     std::error_code ec;
     auto full = std::filesystem::absolute(std::filesystem::path(ToUtf8(path)), ec);
     return ec ? path : FromUtf8(full.lexically_normal().string());
 }
 
-[[noreturn]] void CannotOpen(const String& path, int error) {
-    throw EFOpenError(u"Cannot open file \"" + FullPath(path) + u"\". " + SystemErrorText(error));
+[[noreturn]] void CannotOpen(const String& path, const String& reason) {
+    throw EFOpenError(u"Cannot open file \"" + FullPath(path) + u"\". " + reason);
 }
 
-// Reads the whole file in pieces, handing each to sink; the size is a hint for the caller,
-// a file that grows while it is read is read to its end.
-template <typename Sink> void ReadInPieces(const String& path, std::size_t& sizeHint, Sink&& sink) {
+[[noreturn]] void CannotOpen(const String& path, int error) {
+    CannotOpen(path, SystemErrorText(error));
+}
+
+// What tells that a file is still the one that was opened and has not been written since.
+struct FileState {
+    dev_t Device;
+    ino_t Inode;
+    off_t Size;
+    timespec Modified;
+    timespec Changed;
+
+    explicit FileState(const struct stat& info)
+        : Device(info.st_dev), Inode(info.st_ino), Size(info.st_size), Modified(info.st_mtim),
+          Changed(info.st_ctim) {}
+    bool operator==(const FileState& other) const {
+        auto same = [](const timespec& a, const timespec& b) {
+            return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+        };
+        return Device == other.Device && Inode == other.Inode && Size == other.Size &&
+               same(Modified, other.Modified) && same(Changed, other.Changed);
+    }
+};
+
+FileState StateOf(const String& path, int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        CannotOpen(path, errno);
+    return FileState(info);
+}
+
+// Reads the whole file in pieces, handing each to sink; size is the file's size when opened.
+// Only a regular file is read: a pipe may never end and a device may never stop giving.
+// The shared lock keeps out writers that lock; the states before and after catch those that
+// do not (a file cut or grown while read would otherwise pass as complete).
+template <typename Sink>
+void ReadInPieces(const String& path, std::size_t& size, const TFiscalReadProgress& progress,
+                  Sink&& sink) {
     std::string name = ToUtf8(path);
-    FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: opening a pipe without a writer would wait for one.
+    FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.Get() < 0)
         CannotOpen(path, errno);
     struct stat info {};
@@ -54,9 +78,16 @@ template <typename Sink> void ReadInPieces(const String& path, std::size_t& size
         CannotOpen(path, errno);
     if (S_ISDIR(info.st_mode))
         CannotOpen(path, EISDIR);
-    sizeHint = static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0);
+    if (!S_ISREG(info.st_mode))
+        CannotOpen(path, u"Not a regular file");
+    while (::flock(fd.Get(), LOCK_SH | LOCK_NB) != 0)
+        if (errno != EINTR)
+            CannotOpen(path, errno);
+    const FileState before = StateOf(path, fd.Get());
+    size = static_cast<std::size_t>(before.Size > 0 ? before.Size : 0);
     constexpr std::size_t kPiece = 1 << 20;
     auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
+    std::size_t total = 0;
     for (;;) {
         ssize_t n = ::read(fd.Get(), buffer.get(), kPiece);
         if (n < 0) {
@@ -66,8 +97,15 @@ template <typename Sink> void ReadInPieces(const String& path, std::size_t& size
         }
         if (n == 0)
             break;
+        total += static_cast<std::size_t>(n);
         sink(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
+        if (progress)
+            progress();
     }
+    struct stat named {};
+    if (total != size || !(StateOf(path, fd.Get()) == before) ||
+        ::stat(name.c_str(), &named) != 0 || !(FileState(named) == before))
+        CannotOpen(path, u"The file changed while it was being read");
 }
 
 } // namespace
@@ -82,35 +120,49 @@ String DecodeFiscalText(std::string_view bytes) {
     return Encoding::Ansi().Decode(bytes);
 }
 
-String ReadFiscalFileText(const String& path) {
+String ReadFiscalFileText(const String& path, std::size_t capacity,
+                          const TFiscalReadProgress& progress) {
     // Files without a byte-order mark (the usual case) are decoded piece by piece, so the
     // raw bytes and the text are never held whole at the same time; a marked file is
-    // collected first, since its characters may straddle two pieces.
+    // collected first, since its characters may straddle two pieces. Either way the text
+    // only grows (the view adds breaks), so once it is past capacity the load must fail:
+    // it stops there rather than read a file that may be far larger than memory.
+    // A marked file of more than three bytes per character of capacity holds more.
+    const std::size_t markedLimit = capacity > (SIZE_MAX - 3) / 3 ? SIZE_MAX : capacity * 3 + 3;
     String text;
     std::string marked;
     bool first = true, hasMark = false;
     std::size_t size = 0;
-    ReadInPieces(path, size, [&](std::string_view piece) {
-        if (first) {
-            first = false;
-            hasMark = piece.starts_with("\xEF\xBB\xBF") || piece.starts_with("\xFF\xFE") ||
-                      piece.starts_with("\xFE\xFF");
-            // Room for the CR that the view adds to lone line feeds.
-            if (!hasMark)
-                text.reserve(size + size / 32 + 16);
-        }
-        if (hasMark)
-            marked.append(piece);
-        else
-            text += Encoding::Ansi().Decode(piece);
-    });
+    try {
+        ReadInPieces(path, size, progress, [&](std::string_view piece) {
+            if (first) {
+                first = false;
+                hasMark = piece.starts_with("\xEF\xBB\xBF") || piece.starts_with("\xFF\xFE") ||
+                          piece.starts_with("\xFE\xFF");
+                // Room for the CR that the view adds to lone line feeds.
+                if (!hasMark)
+                    text.reserve(std::min(size + size / 32 + 16, capacity));
+            }
+            if (hasMark) {
+                marked.append(piece);
+                if (marked.size() > markedLimit)
+                    RaiseCapacityError();
+            } else {
+                text += Encoding::Ansi().Decode(piece);
+                if (text.size() > capacity)
+                    RaiseCapacityError();
+            }
+        });
+    } catch (const std::bad_alloc&) {
+        RaiseCapacityError();
+    }
     if (hasMark)
         return DecodeFiscalText(marked);
     return text;
 }
 
 void LoadFiscalFile(const String& path, TMemoLines& view) {
-    view.SetText(ReadFiscalFileText(path));
+    view.SetText(ReadFiscalFileText(path, view.Capacity()));
 }
 
 bool FiscalFileExists(const String& path) {

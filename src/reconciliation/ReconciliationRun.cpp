@@ -16,7 +16,10 @@ namespace {
 
 // The company is bound rather than spliced between quotes, so a quote in the file's field
 // cannot change the statement.
-constexpr StringView BranchSelect = u"SELECT FL_CODIGO FROM FILIAIS WHERE FL_CNPJ = :CNPJ";
+// The parameter takes the column's type, so a CNPJ longer than a short column would fail
+// to bind; cast to the field's own width, it compares as a literal would and finds nothing.
+constexpr StringView BranchSelect =
+    u"SELECT FL_CODIGO FROM FILIAIS WHERE FL_CNPJ = CAST(:CNPJ AS VARCHAR(14))";
 // An empty field would be bound as a null and never match; the literal keeps the empty
 // text's own comparison, and an empty text holds no quote.
 constexpr StringView BranchSelectEmpty = u"SELECT FL_CODIGO FROM FILIAIS WHERE FL_CNPJ = ''";
@@ -117,15 +120,16 @@ bool TRun::Connect() {
         Base.SetDatabaseName(FDatabaseName);
         Base.SetConnected(true);
         connected = true;
-        Log(u"Conectado a base de dados " + FDatabaseName);
     } catch (...) {
         // The operator sees the box below, not the cause; only a front end that wants the
         // cause is told it.
-        if (!connected)
-            FFront.ConnectionRefused(MessageOf(std::current_exception()));
+        FFront.ConnectionRefused(MessageOf(std::current_exception()));
     }
-    if (connected)
+    if (connected) {
+        // Outside the handler: a log that cannot be written ends the run.
+        Log(u"Conectado a base de dados " + FDatabaseName);
         return true;
+    }
     FFront.Notice(u"Não conseguiu conectar a base de dados");
     Log(u"Sem acesso a base de dados. Importação encerrada");
     return false;
@@ -228,7 +232,7 @@ void TRun::Coupon(StringView line, int index) {
 void TRun::Overwrite(const TCoupon& coupon, const TSale& sale) {
     // Both updates are one unit: committed together, or taken back together, so a sale is
     // never left with new amounts and no mark (a later run would take it as done).
-    bool journalled = false;
+    bool journalled = false, commitAsked = false;
     try {
         Query.Close();
         SetText(AmountsUpdate);
@@ -247,9 +251,13 @@ void TRun::Overwrite(const TCoupon& coupon, const TSale& sale) {
                                       coupon.Discount, sale.Surcharge, coupon.Surcharge});
             journalled = true;
         }
+        commitAsked = true;
         Commit();
     } catch (...) {
-        if (journalled) {
+        // Once the commit was asked for, its failure says nothing of what the server kept:
+        // the reply may be what was lost. The row stays then, since a row for a change that
+        // was not kept restores nothing wrong, while a missing one loses the old amounts.
+        if (journalled && !commitAsked) {
             try {
                 FOptions.Journal->Retract();
             } catch (...) {

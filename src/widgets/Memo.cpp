@@ -48,6 +48,19 @@ QString MenuText(const QString& caption, QKeySequence::StandardKey key) {
     return caption + QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
 }
 
+// The edits' menu entries, in the toolkit's translation when one is loaded.
+QString CopyCaption() {
+    return QCoreApplication::translate("QLineEdit", "&Copy");
+}
+
+QString SelectAllCaption() {
+    const QString translated = QCoreApplication::translate("QLineEdit", "Select All");
+    if (translated == QLatin1String("Select All"))
+        return QStringLiteral("Select &All");
+    // The translations carry no mnemonic here: the first letter takes it.
+    return translated.contains(QLatin1Char('&')) ? translated : QLatin1Char('&') + translated;
+}
+
 } // namespace
 
 // Where a navigation key takes the caret.
@@ -101,10 +114,19 @@ void TMemo::SelectAll() {
 }
 
 void TMemo::CopyToClipboard() const {
+    CopyTo(QClipboard::Clipboard);
+}
+
+void TMemo::CopyTo(QClipboard::Mode mode) const {
     if (SelLength() == 0)
         return;
-    StringView text = StringView(FLines.TextRef()).substr(SelStart(), SelLength());
-    QGuiApplication::clipboard()->setText(ToQString(text));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (mode == QClipboard::Selection && !clipboard->supportsSelection())
+        return;
+    // Linux programs paste LF line ends; the lines keep CR LF among themselves.
+    QString text = ToQString(StringView(FLines.TextRef()).substr(SelStart(), SelLength()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    clipboard->setText(text, mode);
 }
 
 int TMemo::RowHeight() const {
@@ -501,6 +523,7 @@ bool TMemo::MoveCaret(QKeyEvent* event) {
 void TMemo::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::SelectAll)) {
         SelectAll();
+        CopyTo(QClipboard::Selection);
         event->accept();
         return;
     }
@@ -510,6 +533,8 @@ void TMemo::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (MoveCaret(event)) {
+        if (event->modifiers().testFlag(Qt::ShiftModifier))
+            CopyTo(QClipboard::Selection);
         event->accept();
         return;
     }
@@ -519,13 +544,16 @@ void TMemo::keyPressEvent(QKeyEvent* event) {
 
 void TMemo::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    QAction* copy = menu.addAction(MenuText(QStringLiteral("&Copy"), QKeySequence::Copy));
+    QAction* copy = menu.addAction(MenuText(CopyCaption(), QKeySequence::Copy));
     copy->setEnabled(SelLength() > 0);
     connect(copy, &QAction::triggered, this, [this] { CopyToClipboard(); });
     menu.addSeparator();
-    QAction* all = menu.addAction(MenuText(QStringLiteral("Select All"), QKeySequence::SelectAll));
+    QAction* all = menu.addAction(MenuText(SelectAllCaption(), QKeySequence::SelectAll));
     all->setEnabled(SelLength() < FLines.TextRef().size());
-    connect(all, &QAction::triggered, this, [this] { SelectAll(); });
+    connect(all, &QAction::triggered, this, [this] {
+        SelectAll();
+        CopyTo(QClipboard::Selection);
+    });
     menu.exec(event->globalPos());
     event->accept();
 }
@@ -591,7 +619,15 @@ void TMemo::mouseDoubleClickEvent(QMouseEvent* event) {
         ++to;
     FAnchor = from;
     SetCaret(to, true);
+    CopyTo(QClipboard::Selection);
     event->accept();
+}
+
+void TMemo::mouseReleaseEvent(QMouseEvent* event) {
+    // A selection made with the mouse becomes the primary selection, as in the edits.
+    if (event->button() == Qt::LeftButton)
+        CopyTo(QClipboard::Selection);
+    QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
 void TMemo::focusInEvent(QFocusEvent* event) {

@@ -8,6 +8,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QClipboard>
 
 namespace ortavo {
 
@@ -51,6 +52,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -58,6 +60,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The selection's text with LF line ends, to the clipboard or the primary selection.
+    void CopyTo(QClipboard::Mode mode) const;
+
     enum class TMove;
 
     bool MoveCaret(QKeyEvent* event);

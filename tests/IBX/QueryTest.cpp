@@ -1,6 +1,7 @@
 // The query as the reconciliation run drives it, against the embedded engine and the
 // server: text changes, parameters, Open, FetchAll, RecordCount, ExecSQL, and its errors.
 #include "QueryFixture.h"
+#include "Regional.h"
 
 #include "IBX/IBSQL.h"
 #include "base/DateTime.h"
@@ -77,6 +78,7 @@ TEST_P(QueryTest, TheRunsStatementsInTurn) {
 }
 
 TEST_P(QueryTest, ParametersBindByPositionAndConvertOnTheServer) {
+    const ScopedFormatSettings dot{ortavo::testing::WithDecimalSeparator(u'.')};
     // Text into an integer column, a date into a timestamp, a never-set parameter as null.
     db->Execute("CREATE TABLE P (I INTEGER, C CHAR(3), TS TIMESTAMP, N NUMERIC(9,2), X INTEGER)");
     SetText(u"INSERT INTO P VALUES (:I, :C, :TS, :N, :X)");

@@ -3,12 +3,27 @@
 #include "IBX/IBValueText.h"
 #include "base/FormatSettings.h"
 
+#include "Regional.h"
 #include "SQLTestFixture.h"
 
 #include <cmath>
 
 namespace ortavo::test {
 namespace {
+
+TEST(SQLValueTextTest, LongScaledIntegersAndDoubleTextsIgnoreTheCLibrarysLocale) {
+    const ortavo::testing::ScopedCommaLocale comma;
+    // Past fifteen digits the value goes through its text.
+    EXPECT_EQ(ScaledToDouble(123456789012345678LL, -4), 12345678901234.6);
+    EXPECT_EQ(ScaledToDouble(1999000000000000000LL, -17), 19.99);
+    FormatSettings settings;
+    settings.DecimalSeparator = u',';
+    EXPECT_EQ(FormatFloatGeneral(0.1, settings), u"0,1");
+    EXPECT_EQ(FormatFloatGeneral(-19.99, settings), u"-19,99");
+    EXPECT_EQ(FormatFloatGeneral(1e20, settings), u"1e+20");
+    settings.DecimalSeparator = u'.';
+    EXPECT_EQ(FormatFloatGeneral(0.1, settings), u"0.1");
+}
 
 TEST(SQLValueTextTest, ScaledIntegersReadAsTheirDecimalText) {
     // The exact comparison of money amounts rests on this equality.

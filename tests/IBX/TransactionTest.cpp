@@ -35,6 +35,7 @@ TEST(TransactionParamsTest, BlocksByteForByte) {
     EXPECT_EQ(TPBOf(u"lock_write=T1"), Bytes({3, 11, 2, 'T', '1'}));
     EXPECT_EQ(TPBOf(u"LOCK_READ=Ação"), Bytes({3, 10, 6, 'A', 0xC3, 0xA7, 0xC3, 0xA3, 'o'}));
     EXPECT_EQ(TPBOf(u"isc_tpb_Concurrency\n\nwait\nno_savepoint"), Bytes({3, 2, 6, 21}));
+    EXPECT_EQ(TPBOf(u"wait\nlock_timeout=300"), Bytes({3, 6, 21, 4, 44, 1, 0, 0}));
 }
 
 TEST(TransactionParamsTest, UnknownUnsupportedAndOverlongNamesAreRefused) {

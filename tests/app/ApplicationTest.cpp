@@ -4,6 +4,7 @@
 #include "app/DesignedFont.h"
 #include "app/Form.h"
 #include "app/ProgramIcon.h"
+#include "app/ToolkitTranslations.h"
 
 #include "RecordingBoxes.h"
 
@@ -13,6 +14,7 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QTest>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -146,4 +148,16 @@ TEST(Application, AFormThatCannotBeCreatedLeavesTheReferenceEmpty) {
     EXPECT_THROW(Application->CreateForm(form), EFOpenError);
     EXPECT_EQ(form, nullptr);
     EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+// The toolkit's own texts follow the operator's language where its translations exist.
+TEST(ToolkitTranslations, ThePortugueseOfTheToolkitLoads) {
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QStringLiteral("pt_BR")));
+    QTranslator* translator = LoadToolkitTranslations(*qApp);
+    QLocale::setDefault(previous);
+    ASSERT_NE(translator, nullptr) << "qt6-translations-l10n is missing";
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Copy"), QStringLiteral("&Copiar"));
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
 }

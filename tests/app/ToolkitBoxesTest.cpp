@@ -3,10 +3,14 @@
 // and the program's icon.
 #include "app/Application.h"
 #include "app/BoxWindow.h"
+#include "app/Clipboard.h"
+#include "app/NoticeBox.h"
+#include "widgets/QtText.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -28,7 +32,8 @@ struct BoxSeen {
 };
 
 // Shows a box through show() and looks at it once it is up, then presses its OK button.
-BoxSeen ShowAndLook(const std::function<void()>& show) {
+BoxSeen ShowAndLook(const std::function<void()>& show,
+                    const std::function<void(QMessageBox&)>& meanwhile = {}) {
     BoxSeen seen;
     QTimer poll;
     poll.setInterval(10);
@@ -41,6 +46,8 @@ BoxSeen ShowAndLook(const std::function<void()>& show) {
                 {},   box->windowIcon().cacheKey()};
         for (QAbstractButton* button : box->buttons())
             seen.ButtonIcons.push_back(!button->icon().isNull());
+        if (meanwhile)
+            meanwhile(*box);
         box->button(QMessageBox::Ok)->click();
     });
     poll.start();
@@ -68,6 +75,28 @@ TEST(ToolkitBoxes, TheErrorBoxHasAPlainOkButtonAndRoomForItsCaption) {
     EXPECT_GE(seen.Width, CaptionWidth(seen.Caption));
     ExpectCloseButtonOnly(seen.Flags);
     EXPECT_EQ(seen.IconKey, QApplication::windowIcon().cacheKey());
+}
+
+// Ctrl+C on the error box copies it in the notice box's layout.
+TEST(ToolkitBoxes, CtrlCCopiesTheErrorBoxAsTheNoticeBoxDoes) {
+    std::vector<String> copied;
+    TClipboardWriter previous = SetClipboardWriter([&](const String& text) {
+        copied.push_back(text);
+        return String();
+    });
+    TQtBoxes boxes;
+    String ok;
+    ShowAndLook(
+        [&] { boxes.MessageBox(u"Invalid date.", u"Ortavo", MB_OK | MB_ICONSTOP, nullptr); },
+        [&](QMessageBox& box) {
+            ok = FromQString(box.button(QMessageBox::Ok)->text());
+            QTest::keyClick(box.button(QMessageBox::Ok), Qt::Key_C, Qt::ControlModifier);
+            QTest::keyClick(box.button(QMessageBox::Ok), Qt::Key_C,
+                            Qt::ControlModifier | Qt::AltModifier);
+        });
+    SetClipboardWriter(std::move(previous));
+    ASSERT_EQ(copied.size(), 1u);
+    EXPECT_EQ(copied[0], NoticeClipboardText(u"Ortavo", u"Invalid date.", {ok}));
 }
 
 TEST(ToolkitBoxes, TheStartupFailureBoxToo) {

@@ -126,6 +126,18 @@ TEST(FormatTwoDecimals, RoundsHalvesAwayFromZero) {
     EXPECT_EQ(FormatTwoDecimals(0, Comma()), u"0,00");
 }
 
+// The regional settings alone give the separator: the C library's locale changes nothing.
+TEST(FormatTwoDecimals, IgnoresTheCLibrarysLocale) {
+    const ortavo::testing::ScopedCommaLocale comma;
+    EXPECT_EQ(FormatTwoDecimals(1.5, Point()), u"1.50");
+    EXPECT_EQ(FormatTwoDecimals(19.99, Comma()), u"19,99");
+    EXPECT_EQ(FormatTwoDecimals(1.25, Comma()), u"1,25");
+    EXPECT_EQ(FormatTwoDecimals(0, Comma()), u"0,00");
+    EXPECT_EQ(FormatTwoDecimals(-0.005, Comma()), u"-0,01");
+    EXPECT_EQ(StrToFloat(u"19.99", Point()), 19.99);
+    EXPECT_EQ(StrToFloat(u"0,1", Comma()), 0.1);
+}
+
 TEST(FormatTwoDecimals, DecidesByTheEighteenDigitExpansion) {
     // 2.675 and 1.005 are stored just below the half (2.67499999999999982...), so they
     // round down; 999.995 is stored just above it.

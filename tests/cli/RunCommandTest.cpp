@@ -2,14 +2,20 @@
 // test writes; its standard output, standard error, exit codes, dry run and journal.
 #include "RunFixture.h"
 
+#include "IBX/IBTransaction.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ortavo;
 using namespace ortavo::test;
@@ -38,11 +44,19 @@ std::string Quoted(const std::string& word) {
     return quoted + "'";
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 class RunCommand : public ::testing::TestWithParam<TAccess> {
 protected:
     // Runs the program with the words, in a locale with the point as decimal separator.
-    TResult Cli(const std::vector<std::string>& words) {
-        std::string command = "LC_ALL=C.UTF-8 " + Quoted(ORTAVO_CLI);
+    TResult Cli(const std::vector<std::string>& words, const std::string& environment = "") {
+        std::string command = environment + " LC_ALL=C.UTF-8 " + Quoted(ORTAVO_CLI);
         for (const std::string& word : words)
             command += " " + Quoted(word);
         const std::string out = Folder.File("out"), err = Folder.File("err");
@@ -50,9 +64,7 @@ protected:
         const int status = std::system(command.c_str());
         TResult result;
         result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::istringstream lines(Contents(out));
-        for (std::string line; std::getline(lines, line);)
-            result.Out.push_back(line);
+        result.Out = Lines(Contents(out));
         result.Err = Contents(err);
         return result;
     }
@@ -173,6 +185,74 @@ TEST_P(RunCommand, ADryRunAndTheJournal) {
     EXPECT_TRUE(unwritable.Out.empty());
 }
 
+// stdout a pipe nobody reads any more: the run ends as on an error, rather than dying of
+// the signal with no word said.
+TEST_P(RunCommand, AClosedOutputEndsTheRunAsAnError) {
+    TBusinessDatabase db(GetParam());
+    const std::string file = Write({HeaderLine()});
+    const std::string err = Folder.File("err");
+    const std::vector<std::string> words = {ORTAVO_CLI, "run", ToUtf8(db.Name()), file};
+    std::vector<char*> argv;
+    for (const std::string& word : words)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    char locale[] = "LC_ALL=C.UTF-8";
+    char* environment[] = {locale, nullptr};
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    ::close(pipe[0]);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(pipe[1], 1);
+        ::dup2(errFd, 2);
+        ::execve(ORTAVO_CLI, argv.data(), environment);
+        ::_exit(127);
+    }
+    ::close(pipe[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(Contents(err), "error: Cannot write to standard output.\n");
+    EXPECT_EQ(db.StartCalls(), 0);
+}
+
+// The password from a file only its owner can read; never from the environment, never in
+// any output.
+TEST_P(RunCommand, APasswordFile) {
+    TBusinessDatabase db(GetParam());
+    const std::string file = Write({HeaderLine()});
+    const std::string secret = Folder.Write("secret", "##480317\r\nsecond line\n");
+    ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+    const TResult run = Cli({"run", "--password-file", secret, ToUtf8(db.Name()), file});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const TResult query = Cli({"query", "--password-file", secret, ToUtf8(db.Name()),
+                               "SELECT FL_CODIGO FROM FILIAIS ORDER BY 1"});
+    EXPECT_EQ(query.Status, 0) << query.Err;
+    EXPECT_THAT(query.Out, ElementsAre("FL_CODIGO", "1", "2"));
+
+    // A wrong password in the file stays wrong whatever the shell exports (the embedded
+    // engine checks no password).
+    if (GetParam() == TAccess::Server) {
+        const std::string wrong = Folder.Write("wrong", "not-it");
+        ASSERT_EQ(::chmod(wrong.c_str(), 0600), 0);
+        const TResult refused = Cli({"run", "--password-file", wrong, ToUtf8(db.Name()), file},
+                                    "ISC_USER=VORAS ISC_PASSWORD='##480317'");
+        EXPECT_EQ(refused.Status, 3);
+        EXPECT_EQ(refused.Err.find("not-it"), std::string::npos);
+    }
+
+    ASSERT_EQ(::chmod(secret.c_str(), 0640), 0);
+    for (const char* command : {"run", "query"}) {
+        const TResult open = Cli({command, "--password-file", secret, ToUtf8(db.Name()), file});
+        EXPECT_EQ(open.Status, 2);
+        EXPECT_THAT(open.Err, ::testing::HasSubstr("readable by others than its owner"));
+        EXPECT_EQ(open.Err.find("480317"), std::string::npos);
+        EXPECT_TRUE(open.Out.empty());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Access, RunCommand, ::testing::Values(TAccess::Embedded, TAccess::Server),
                          [](const ::testing::TestParamInfo<TAccess>& info) {
                              return AccessName(info.param);
@@ -206,4 +286,72 @@ TEST(RunCommandLine, HelpVersionAndUsage) {
         EXPECT_EQ(out, "") << wrong;
         EXPECT_NE(err.find("usage: ortavo-cli"), std::string::npos) << wrong;
     }
+}
+
+// Help counts where an option may stand, never as an option's value or after "--"; a
+// mistyped option is named without its value.
+TEST(RunCommandLine, HelpOnlyInAnOptionsPlace) {
+    ortavo::testing::TempFolder folder;
+    auto run = [&](const std::string& args) {
+        const std::string command = Quoted(ORTAVO_CLI) + " " + args + " >" +
+                                    Quoted(folder.File("out")) + " 2>" + Quoted(folder.File("err"));
+        const int status = std::system(command.c_str());
+        return std::tuple(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                          Contents(folder.File("out")), Contents(folder.File("err")));
+    };
+    const std::string missing = Quoted(folder.File("none.fdb"));
+    for (const std::string& args :
+         {"run --password -h " + missing + " f", std::string("run -- -h f"),
+          "run --user=-h " + missing + " f"}) {
+        auto [status, out, err] = run(args);
+        EXPECT_EQ(status, 3) << args;
+        EXPECT_EQ(out.find("usage:"), std::string::npos) << args;
+    }
+    auto [status, out, err] = run("run a b --help");
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("--lock-timeout SECONDS"), std::string::npos);
+    EXPECT_NE(out.find("--password-file FILE"), std::string::npos);
+    for (const char* wrong : {"run --lock-timeout 0 a b", "run --lock-timeout 2x a b",
+                              "run --password p --password-file f a b", "run --password-file",
+                              "run --pasword=secret a b"}) {
+        auto [status, out, err] = run(wrong);
+        EXPECT_EQ(status, 2) << wrong;
+        EXPECT_EQ(err.find("secret"), std::string::npos) << err;
+    }
+}
+
+// Another user's uncommitted update on the sale: with --lock-timeout the run waits that
+// long and fails with the server's message, its coupon taken back.
+TEST(RunCommandLocks, ALockedSaleIsWaitedForAtMostTheTimeout) {
+    TBusinessDatabase db(TAccess::Server);
+    db.AddSale({1, "000101", "2024-03-15", "0", "0"});
+    TIBDatabase holder;
+    db.Database().Configure(holder);
+    TIBTransaction lock;
+    holder.SetDefaultTransaction(&lock);
+    holder.Open();
+    lock.StartTransaction();
+    ExecuteIn(holder, lock, "UPDATE MVTO_PAI SET PAI_ACRESCIMO = 9 WHERE PAI_SEQU = 1");
+
+    ortavo::testing::TempFolder folder;
+    const std::string file =
+        folder.Write("m.txt", FiscalText({HeaderLine(), CouponLine("000101", "20240315", 5, 0)}));
+    const std::string command = "LC_ALL=C.UTF-8 " + Quoted(ORTAVO_CLI) + " run --lock-timeout 3 " +
+                                Quoted(ToUtf8(db.Name())) + " " + Quoted(file) + " >" +
+                                Quoted(folder.File("out")) + " 2>" + Quoted(folder.File("err"));
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto waited = std::chrono::steady_clock::now() - start;
+    lock.Rollback();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    // The server's message for a wait that ran out; its lock manager counts the seconds
+    // coarsely, so the wait is checked to have happened and ended, not to the second.
+    EXPECT_THAT(Contents(folder.File("err")),
+                ::testing::StartsWith("error: deadlock\nupdate conflicts with concurrent update"));
+    EXPECT_THAT(Messages(Lines(Contents(folder.File("out")))),
+                ::testing::Contains("*****    Vai atualizar    *****"));
+    EXPECT_GE(waited, std::chrono::seconds(1));
+    EXPECT_LT(waited, std::chrono::seconds(30));
+    EXPECT_EQ(db.Sale(1).State, "A");
+    EXPECT_DOUBLE_EQ(db.Sale(1).Discount, 0);
 }

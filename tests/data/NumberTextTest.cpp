@@ -84,6 +84,13 @@ TEST(BcdTest, ScaledIntegersStayExact) {
     EXPECT_THROW(StrToBcd(u"1.2.3", dot), EConvertError);
 }
 
+TEST(BcdTest, ReadsBackWhateverTheCLibrarysLocale) {
+    const ortavo::testing::ScopedCommaLocale comma;
+    EXPECT_EQ(BcdToDouble(ScaledIntegerToBcd(19990000, -6)), 19.99);
+    EXPECT_EQ(BcdToDouble(ScaledIntegerToBcd(1000, -4)), 0.1);
+    EXPECT_EQ(BcdToDouble(ScaledIntegerToBcd(-123456789, -2)), -1234567.89);
+}
+
 TEST(DateTextTest, RegionalSeparatorsAndParsing) {
     FormatSettings settings;
     settings.DateSeparator = u'/';

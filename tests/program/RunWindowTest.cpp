@@ -53,6 +53,11 @@ TEST_F(RunWindowTest, TheClickRunsTheReconciliation) {
     // the run nor starts a second one; the close comes once the run is over.
     int clicksDuringRun = 0;
     boxes.Boxes->WhileShown = [&] {
+        // Until the run's last box closes the window shows it is busy.
+        EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
+        EXPECT_FALSE(form->Button1->isEnabled());
+        EXPECT_FALSE(form->edtBase->isEnabled());
+        EXPECT_FALSE(form->edtArquivo->isEnabled());
         if (clicksDuringRun++ == 0) {
             form->close();
             QTest::mouseClick(form->Button1, Qt::LeftButton);
@@ -75,8 +80,45 @@ TEST_F(RunWindowTest, TheClickRunsTheReconciliation) {
     EXPECT_EQ(form->Memo1->Lines().Count(), 3);
     EXPECT_EQ(db.Sale(1).State, "P");
     EXPECT_DOUBLE_EQ(db.Sale(1).Discount, 0.05);
+    EXPECT_NE(form->cursor().shape(), Qt::WaitCursor);
+    EXPECT_TRUE(form->Button1->isEnabled() && form->edtBase->isEnabled() &&
+                form->edtArquivo->isEnabled());
     QTest::qWait(50);
     EXPECT_FALSE(form->isVisible());
+}
+
+// A Brazilian session: the C library writes and reads decimal commas, and the regional
+// settings give the comma too. Wide NUMERIC amounts read back exactly, so an equal sale
+// stays untouched, and every amount is logged with one comma.
+TEST_F(RunWindowTest, WideNumericAmountsInABrazilianSession) {
+    const ortavo::testing::ScopedCommaLocale comma;
+    const ScopedFormatSettings brazilian{ortavo::testing::WithDecimalSeparator(u',')};
+    for (const char* amount : {"NUMERIC(18,6)", "NUMERIC(18,4)"}) {
+        SCOPED_TRACE(amount);
+        TBusinessShape shape;
+        shape.Amount = amount;
+        TBusinessDatabase db(TAccess::Embedded, shape);
+        db.AddSale({4, "000104", "2024-03-15", "19.99", "0.1"});
+        db.AddSale({5, "000105", "2024-03-15", "0.1", "0"});
+        form->edtBase->SetText(db.Name());
+        form->edtArquivo->SetText(FromUtf8(folder.Write(
+            "memoria.txt", FiscalText({HeaderLine(), CouponLine("000104", "20240315", 1999, 10),
+                                       CouponLine("000105", "20240315", 125, 0)}))));
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        EXPECT_THAT(LogMessages(*form),
+                    ::testing::ElementsAreArray(Joined({
+                        {"Cnpj da empresa: 12345678000195"},
+                        CouponLog("000104", "19,99", "0,10"),
+                        {SaleLog(4, "19,99", "0,10")},
+                        CouponLog("000105", "1,25", "0,00"),
+                        {SaleLog(5, "0,10", "0,00"), "*****    Vai atualizar    *****",
+                         "PROCESSADO 5", "Concluído"},
+                    })));
+        EXPECT_EQ(db.Sale(4).State, "A");
+        EXPECT_EQ(db.Sale(4).Discount, 19.99);
+        EXPECT_EQ(db.Sale(5).State, "P");
+        EXPECT_EQ(db.Sale(5).Discount, 1.25);
+    }
 }
 
 TEST_F(RunWindowTest, ARefusedConnectionShowsTheBoxThenTheLine) {

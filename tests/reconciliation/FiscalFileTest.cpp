@@ -1,11 +1,19 @@
 // Loading fiscal files: byte-order marks, ANSI decoding, line breaks, the count rule, the
-// 4096-character cut and open failures.
+// 4096-character cut, open failures, files that change while read and the capacity.
 #include "reconciliation/FiscalFile.h"
 #include "TempFolder.h"
 #include "base/Exception.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <utility>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -80,6 +88,18 @@ TEST(FiscalFile, OpenFailuresNameTheFullPathAndTheReason) {
     expect(dir + u"/missing.txt",
            u"Cannot open file \"" + dir + u"/missing.txt\". No such file or directory");
     expect(dir, u"Cannot open file \"" + dir + u"\". Is a directory");
+    // A pipe without a writer would wait for one, a device may never end.
+    const std::string fifo = folder.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    expect(FromUtf8(fifo), u"Cannot open file \"" + FromUtf8(fifo) + u"\". Not a regular file");
+    expect(u"/dev/zero", u"Cannot open file \"/dev/zero\". Not a regular file");
+    // A writer holding its lock keeps the reader out rather than hand it half a file.
+    const std::string locked = folder.Write("locked.txt", "E01");
+    const int writer = ::open(locked.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(flock(writer, LOCK_EX), 0);
+    expect(FromUtf8(locked),
+           u"Cannot open file \"" + FromUtf8(locked) + u"\". Resource temporarily unavailable");
+    ::close(writer);
 
     // A relative name is reported with the folder it was looked up in.
     char cwd[4096];
@@ -101,4 +121,51 @@ TEST(FiscalFile, ExistenceCountsFilesAndLinksToFilesOnly) {
     EXPECT_FALSE(FiscalFileExists(FromUtf8(dangling)));
     EXPECT_FALSE(FiscalFileExists(FromUtf8(folder.Path().string())));
     EXPECT_FALSE(FiscalFileExists(u""));
+}
+
+// Cut, grown or replaced between the first piece and the end of the read: refused, never
+// taken for the whole file.
+TEST(FiscalFile, AFileThatChangesWhileReadIsRefused) {
+    TempFolder folder;
+    const std::string bytes(3 << 20, 'x');
+    const std::function<void(const std::string&)> changes[] = {
+        [](const std::string& path) { std::filesystem::resize_file(path, 1 << 19); },
+        [](const std::string& path) { std::ofstream(path, std::ios::app) << "E14"; },
+        [&](const std::string& path) {
+            std::filesystem::rename(folder.Write("other.txt", bytes), path);
+        }};
+    for (const auto& change : changes) {
+        const std::string path = folder.Write("f.txt", bytes);
+        bool changed = false;
+        try {
+            ReadFiscalFileText(FromUtf8(path), TMemoLines::DefaultCapacity, [&] {
+                if (!std::exchange(changed, true))
+                    change(path);
+            });
+            ADD_FAILURE() << "read as complete";
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), u"Cannot open file \"" + FromUtf8(path) +
+                                       u"\". The file changed while it was being read");
+        }
+    }
+}
+
+// Past the view's capacity the reading stops at once, not at the end of a file that may
+// be larger than memory.
+TEST(FiscalFile, ReadingStopsAtTheCapacity) {
+    TempFolder folder;
+    for (const std::string mark : {"", "\xEF\xBB\xBF", "\xFF\xFE"}) {
+        const std::string path = folder.Write("big.txt", mark + std::string(5 << 20, 'x'));
+        int pieces = 0;
+        EXPECT_THROW(ReadFiscalFileText(FromUtf8(path), 1000, [&] { ++pieces; }),
+                     EInvalidOperation);
+        EXPECT_EQ(pieces, 0) << mark.size();
+    }
+    TMemoLines view;
+    view.SetCapacity(4);
+    const std::string path = folder.Write("five.txt", "E01\n");
+    EXPECT_THROW(LoadFiscalFile(FromUtf8(path), view), EInvalidOperation);
+    view.SetCapacity(5);
+    LoadFiscalFile(FromUtf8(path), view);
+    EXPECT_EQ(view.Count(), 1);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -26,7 +27,9 @@ std::string Contents(const std::string& path) {
 TEST(RunJournal, AmountsReadBackAsTheSameDouble) {
     for (double value : {0.0, 0.1, 1.5, 12.34, 1.005, -0.05, 123456789.12, 1e-7, 0.1 + 0.2}) {
         const std::string text = ShortestDecimal(value);
-        EXPECT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        double back = 0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        EXPECT_EQ(back, value) << text;
         EXPECT_EQ(text.find_first_of("eE,"), std::string::npos) << text;
     }
     EXPECT_EQ(ShortestDecimal(0.1), "0.1");

@@ -1,5 +1,7 @@
-// The journal a run keeps of the sales it overwrote: one row per committed sale, with old
-// amounts that read back as the stored doubles; none for a dry run or a coupon undone.
+// The journal a run keeps of the sales it overwrote: one row per sale the server may have
+// kept, with old amounts that read back as the stored doubles; none for a dry run or a
+// coupon undone before its commit was asked for.
+#include "CommitDropProxy.h"
 #include "RunFixture.h"
 
 #include "base/Exception.h"
@@ -7,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -83,4 +86,37 @@ TEST(RunJournalOnDatabase, RowsForCommittedSalesOnly) {
     EXPECT_THAT(rows[1], ::testing::MatchesRegex(
                              "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[-+][0-9]{2}:"
                              "[0-9]{2},.*"));
+}
+
+// The reply to a coupon's commit is lost: the server may have kept the change, so its row
+// must stay, or the old amounts would be in no journal (a rerun finds the sale equal).
+TEST(RunJournalOnDatabase, ARowStaysWhenTheCommitsReplyIsLost) {
+    ScopedFormatSettings settings{ortavo::testing::WithDecimalSeparator(u'.')};
+    ortavo::testing::TempFolder folder;
+    TBusinessDatabase db(TAccess::Server);
+    db.AddSale({1, "000101", "2024-03-15", "0.25", "0"});
+    const std::string file =
+        folder.Write("m.txt", FiscalText({HeaderLine(), CouponLine("000101", "20240315", 150, 0)}));
+    const std::string journal = folder.File("journal.csv");
+    TRunJournal writer(FromUtf8(journal));
+    // The row is on disk before the commit is asked for, so the first request after it is
+    // the commit.
+    TCommitDropProxy proxy([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(journal, ec) > JournalHeader.size() && !ec;
+    });
+    TRunHarness run;
+    TRunOptions options;
+    options.Journal = &writer;
+    EXPECT_THROW(run.Run(FromUtf8(proxy.Name(db.Database().Path().string())), file, options),
+                 Exception);
+    ASSERT_TRUE(proxy.Dropped());
+    const std::vector<std::string> rows = Rows(journal);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_THAT(rows[1],
+                ::testing::EndsWith(",000101,2024-03-15," + std::string(Serial) + ",0.25,1.5,0,0"));
+    // The server got the request and kept the change: only the journal knows 0.25 now.
+    const TStoredSale sale = db.Sale(1);
+    EXPECT_EQ(sale.Discount, 1.5);
+    EXPECT_EQ(sale.State, "P");
 }

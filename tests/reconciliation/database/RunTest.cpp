@@ -166,6 +166,27 @@ TEST_P(RunEnds, ByItsOwnRules) {
     EXPECT_DOUBLE_EQ(db.Sale(1).Discount, 0);
 }
 
+// The file's CNPJ is compared as text of its own width, whatever FL_CNPJ is: a column too
+// short for it finds no branch (binding it as the column's type would fail), a wider or
+// numeric one finds the branch.
+TEST_P(RunEnds, TheCompanyIsFoundWhateverTheColumnsWidth) {
+    TBusinessDatabase db(GetParam());
+    for (const auto& [type, found] : {std::pair("VARCHAR(8)", false),
+                                      {"CHAR(30)", true},
+                                      {"VARCHAR(20)", true},
+                                      {"BIGINT", true}}) {
+        db.Execute("ALTER TABLE FILIAIS DROP FL_CNPJ");
+        db.Execute(std::string("ALTER TABLE FILIAIS ADD FL_CNPJ ") + type);
+        db.Execute(std::string("UPDATE FILIAIS SET FL_CNPJ = ") +
+                   (found ? std::string("'") + CompanyCnpj + "'" : "'12345678'") +
+                   " WHERE FL_CODIGO = 1");
+        TRunHarness run;
+        EXPECT_EQ(run.Run(db.Name(), Write(Folder, {HeaderLine()})),
+                  found ? TRunOutcome::Completed : TRunOutcome::CompanyNotFound)
+            << type;
+    }
+}
+
 // A stored amount that differs only beyond the cents is overwritten, although the log
 // shows both alike; two coupons of one sale: the second finds the first's values.
 TEST_P(RunEnds, ExactComparisonAndRepeatedCoupons) {
