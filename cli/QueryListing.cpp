@@ -14,6 +14,8 @@
 #include "data/Bcd.h"
 #include "data/FieldClasses.h"
 
+#include <charconv>
+
 namespace ortavo {
 
 namespace {
@@ -97,24 +99,16 @@ bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions
 
 void AppendEscaped(StringView text, std::string& line) {
     const std::string utf8 = ToUtf8(text);
-    for (char c : utf8) {
-        switch (c) {
-        case '\\':
-            line += "\\\\";
-            break;
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        default:
-            line += c;
-        }
+    // Runs without a character to escape go in whole.
+    std::size_t from = 0;
+    for (std::size_t at = utf8.find_first_of("\\\t\n\r"); at != std::string::npos;
+         from = at + 1, at = utf8.find_first_of("\\\t\n\r", from)) {
+        line.append(utf8, from, at - from);
+        line += '\\';
+        const char c = utf8[at];
+        line += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
     }
+    line.append(utf8, from, std::string::npos);
 }
 
 void AppendFieldText(const TField& field, std::string& line) {
@@ -140,6 +134,19 @@ void AppendFieldText(const TField& field, std::string& line) {
     case ftBoolean:
         line += field.AsBoolean() ? "true" : "false";
         return;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint: {
+        // The integer's plain decimal text, as AsString gives it, without the detour
+        // through UTF-16.
+        char digits[24];
+        const std::int64_t value =
+            field.DataType() == ftLargeint ? field.AsLargeInt() : field.AsInteger();
+        line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+        return;
+    }
     case ftBCD:
         try {
             AppendEscaped(field.AsString(), line);
