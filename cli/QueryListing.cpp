@@ -1,43 +1,54 @@
 // The query listing: arguments, connection, the rows and their texts.
 #include "QueryListing.h"
 
+#include "ConsoleText.h"
+
 #include "IBX/IB.h"
+#include "IBX/IBCustomDataSet.h"
 #include "IBX/IBDatabase.h"
 #include "IBX/IBQuery.h"
 #include "IBX/IBSQL.h"
 #include "IBX/IBTransaction.h"
-#include "app/ErrorText.h"
+#include "IBX/IBXSQLDA.h"
+#include "base/Exception.h"
+#include "data/Bcd.h"
 #include "data/FieldClasses.h"
 
-#include <cmath>
-#include <cstdio>
+#include <charconv>
 
 namespace ortavo {
 
 namespace {
 
-void AppendAscii(std::string& line, const char* text) {
-    line += text;
+// The value's lowest digits, as many as given, with leading zeros.
+void AppendDigits(std::string& line, int value, int digits) {
+    line.append(static_cast<std::size_t>(digits), '0');
+    for (std::size_t at = line.size(); digits-- > 0 && value > 0; value /= 10)
+        line[--at] = static_cast<char>('0' + value % 10);
 }
 
 void AppendDate(TDateTime value, std::string& line) {
     int year = 0, month = 0, day = 0;
     DecodeDate(value, year, month, day);
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
-    AppendAscii(line, buffer);
+    AppendDigits(line, year, 4);
+    line += '-';
+    AppendDigits(line, month, 2);
+    line += '-';
+    AppendDigits(line, day, 2);
 }
 
 void AppendTime(TDateTime value, std::string& line) {
     int hour = 0, minute = 0, second = 0, millisecond = 0;
     DecodeTime(value, hour, minute, second, millisecond);
-    char buffer[24];
-    if (millisecond != 0)
-        std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", hour, minute, second,
-                      millisecond);
-    else
-        std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", hour, minute, second);
-    AppendAscii(line, buffer);
+    AppendDigits(line, hour, 2);
+    line += ':';
+    AppendDigits(line, minute, 2);
+    line += ':';
+    AppendDigits(line, second, 2);
+    if (millisecond != 0) {
+        line += '.';
+        AppendDigits(line, millisecond, 3);
+    }
 }
 
 void AppendHex(const std::string& bytes, std::string& line) {
@@ -88,24 +99,16 @@ bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions
 
 void AppendEscaped(StringView text, std::string& line) {
     const std::string utf8 = ToUtf8(text);
-    for (char c : utf8) {
-        switch (c) {
-        case '\\':
-            line += "\\\\";
-            break;
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        default:
-            line += c;
-        }
+    // Runs without a character to escape go in whole.
+    std::size_t from = 0;
+    for (std::size_t at = utf8.find_first_of("\\\t\n\r"); at != std::string::npos;
+         from = at + 1, at = utf8.find_first_of("\\\t\n\r", from)) {
+        line.append(utf8, from, at - from);
+        line += '\\';
+        const char c = utf8[at];
+        line += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
     }
+    line.append(utf8, from, std::string::npos);
 }
 
 void AppendFieldText(const TField& field, std::string& line) {
@@ -131,6 +134,32 @@ void AppendFieldText(const TField& field, std::string& line) {
     case ftBoolean:
         line += field.AsBoolean() ? "true" : "false";
         return;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint: {
+        // The integer's plain decimal text, as AsString gives it, without the detour
+        // through UTF-16.
+        char digits[24];
+        const std::int64_t value =
+            field.DataType() == ftLargeint ? field.AsLargeInt() : field.AsInteger();
+        line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+        return;
+    }
+    case ftBCD:
+        try {
+            AppendEscaped(field.AsString(), line);
+        } catch (const EIBClientError&) {
+            // A NUMERIC(18,2) may hold more than a currency does; the listing gives it
+            // exactly.
+            TBcd exact;
+            const auto* dataSet = dynamic_cast<const TIBCustomDataSet*>(field.DataSet());
+            if (!dataSet || !dataSet->ExactBeyondCurrency(field, exact))
+                throw;
+            AppendEscaped(BcdToStr(exact), line);
+        }
+        return;
     case ftBlob:
     case ftGraphic:
     case ftTypedBinary:
@@ -146,6 +175,8 @@ void AppendFieldText(const TField& field, std::string& line) {
 
 QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
     std::string line;
+    // The field whose text is being written, to name it when that fails.
+    const TField* failing = nullptr;
     try {
         TIBDatabase Base;
         TIBTransaction TR;
@@ -172,10 +203,17 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
         Query.SetUniDirectional(true);
         Query.SQL().Add(options.Select);
         Query.Prepare();
-        // A listing only reads: a statement that could change the database is refused.
-        if (Query.StatementType() != SQLSelect)
+        // A listing only reads: a statement that could change the database is refused. A
+        // select that locks its rows changes nothing that the rollback does not undo.
+        if (Query.StatementType() != SQLSelect && Query.StatementType() != SQLSelectForUpdate)
             RaiseClientError(ibxeCannotOpenNonSQLSelect);
         Query.Open();
+        // The dataset has no field for an array column; say so rather than drop it unseen.
+        TIBXSQLDA& columns = *Query.QSelect().Current();
+        for (int i = 0; i < columns.Count(); ++i)
+            if (columns.Vars(i)->SQLType() == SQL_ARRAY)
+                err << "notice: column " << ConsoleText(columns.Vars(i)->Name())
+                    << " is an array and is not listed\n";
 
         const TFields& fields = Query.Fields();
         for (int i = 0; i < fields.Count(); ++i) {
@@ -190,8 +228,10 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
             for (int i = 0; i < fields.Count(); ++i) {
                 if (i > 0)
                     line += '\t';
+                failing = &fields[i];
                 AppendFieldText(fields[i], line);
             }
+            failing = nullptr;
             line += '\n';
             out << line;
         }
@@ -202,7 +242,10 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
     } catch (...) {
         out.flush();
         VisitException(std::current_exception(), [&](const Exception& e) {
-            err << "error: " << ToUtf8(ErrorBoxText(e)) << '\n';
+            err << "error: ";
+            if (failing)
+                err << "column " << ConsoleText(failing->FieldName()) << ": ";
+            err << ConsoleText(ErrorBoxText(e)) << '\n';
         });
         return QueryFailed;
     }

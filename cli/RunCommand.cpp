@@ -1,12 +1,12 @@
 // The headless run: options, the console as log and boxes, exit codes.
 #include "RunCommand.h"
 
+#include "ConsoleText.h"
 #include "PasswordFile.h"
 #include "Usage.h"
 
 #include "IBX/IBDatabase.h"
 #include "IBX/IBTransaction.h"
-#include "app/ErrorText.h"
 #include "base/Component.h"
 #include "base/Exception.h"
 #include "base/StringList.h"
@@ -52,23 +52,6 @@ std::optional<int> LockTimeoutSeconds(const std::string& text) {
 void CheckWritten(std::ostream& stream, const char16_t* name) {
     if (!stream)
         throw EStreamError(String(u"Cannot write to ") + name);
-}
-
-// Every line break inside a text becomes one LF.
-std::string ConsoleText(const String& text) {
-    std::string utf8 = ToUtf8(text);
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8[i] == '\r') {
-            out += '\n';
-            if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
-                ++i;
-        } else {
-            out += utf8[i];
-        }
-    }
-    return out;
 }
 
 // The log on standard output and the boxes on standard error. The run's clearing of the

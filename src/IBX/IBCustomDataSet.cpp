@@ -35,6 +35,11 @@ bool IsText(int sqlType) {
     return sqlType == SQL_TEXT || sqlType == SQL_VARYING;
 }
 
+// Text of character set OCTETS holds bytes, not characters: GUIDs and the like.
+bool IsOctets(const TSQLVAR& var) {
+    return IsText(var.SqlDef()) && (var.SqlSubtype() & 0xFF) == 1;
+}
+
 bool IsBlobType(int sqlType) {
     return sqlType == SQL_BLOB;
 }
@@ -91,6 +96,10 @@ struct TIBCustomDataSet::TColumnLayout {
     bool FromTable = false;
     int Length = 0;
     int CharSize = 1;
+    // Characters a fixed text declares (TIBXSQLVAR::DeclaredChars).
+    int DeclaredChars = 0;
+    // Stored as the bytes the server sent, not decoded.
+    bool Octets = false;
     int DataSize = 0;
     int DataOffset = 0;
 };
@@ -295,8 +304,14 @@ void TIBCustomDataSet::BuildFieldDefs() {
         switch (type) {
         case SQL_TEXT:
         case SQL_VARYING:
+            // No decoding yields more UTF-16 units than the bytes it reads: room for every
+            // byte is room for any value.
+            def.Size = var.SqlLen();
+            if (IsOctets(var)) {
+                def.DataType = type == SQL_TEXT ? ftBytes : ftVarBytes;
+                break;
+            }
             def.DataType = ftWideString;
-            def.Size = fromTable ? var.SqlLen() / column.CharSize() : var.SqlLen();
             def.FixedChar = type == SQL_TEXT;
             break;
         case SQL_DOUBLE:
@@ -376,7 +391,8 @@ void TIBCustomDataSet::OpenResultSet() {
         RaiseClientError(ibxeEmptyQuery);
     if (!FInternalPrepared)
         PrepareStatements();
-    if (FQSelect->SQLType() == SQLSelect) {
+    // A select that locks its rows (FOR UPDATE, WITH LOCK) reads like any other.
+    if (FQSelect->SQLType() == SQLSelect || FQSelect->SQLType() == SQLSelectForUpdate) {
         CreateFields();
         FCurrentRecord = -1;
         FQSelect->ExecQuery();
@@ -430,8 +446,9 @@ void TIBCustomDataSet::BuildModelRecord() {
         case SQL_TEXT:
         case SQL_VARYING:
             layout.Kind = layout.SqlType == SQL_TEXT ? TColumnKind::Fixed : TColumnKind::Varying;
-            layout.DataSize =
-                2 * (layout.FromTable ? layout.Length / layout.CharSize : layout.Length);
+            layout.DeclaredChars = column.DeclaredChars();
+            layout.Octets = IsOctets(var);
+            layout.DataSize = 2 * layout.Length;
             break;
         case SQL_DOUBLE:
         case SQL_D_FLOAT:
@@ -679,14 +696,17 @@ void TIBCustomDataSet::FillRecordFromRow(const TIBSQL& statement, int recordNumb
             } else {
                 bytes = std::string_view(var.SqlData(), static_cast<std::size_t>(var.SqlLen()));
             }
-            String text = encoding.Decode(bytes);
-            const std::size_t room = static_cast<std::size_t>(layout.DataSize) / 2;
-            std::size_t length = std::min(text.size(), room);
-            if (layout.Kind == TColumnKind::Fixed) {
-                // The whole width is stored; a text the encoding made shorter is padded.
-                text.resize(room, u' ');
-                length = room;
+            if (layout.Octets) {
+                std::memcpy(target, bytes.data(), bytes.size());
+                record::Put<std::int32_t>(d, record::DataLength,
+                                          static_cast<std::int32_t>(bytes.size()));
+                break;
             }
+            String text = encoding.Decode(bytes);
+            if (layout.Kind == TColumnKind::Fixed)
+                TrimFixedText(text, layout.DeclaredChars);
+            const std::size_t room = static_cast<std::size_t>(layout.DataSize) / 2;
+            const std::size_t length = std::min(text.size(), room);
             std::memcpy(target, text.data(), length * 2);
             record::Put<std::int32_t>(d, record::DataLength, static_cast<std::int32_t>(length * 2));
             break;
@@ -712,9 +732,13 @@ void TIBCustomDataSet::FillRecordFromRow(const TIBSQL& statement, int recordNumb
             std::int64_t factor = 1;
             for (int s = 4 + layout.Scale; s > 0; --s)
                 factor *= 10;
+            // A value beyond the currency range keeps the scaled integer: the descriptor
+            // cannot tell NUMERIC(18,2) from NUMERIC(10,2), so the column is no wider.
             Currency currency = 0;
-            if (__builtin_mul_overflow(value, factor, &currency))
-                RaiseClientError(ibxeInvalidDataConversion);
+            if (__builtin_mul_overflow(value, factor, &currency)) {
+                record::Put<std::uint8_t>(d, record::OutOfRange, 1);
+                currency = value;
+            }
             record::Put<std::int64_t>(target, 0, currency);
             break;
         }
@@ -771,10 +795,25 @@ bool TIBCustomDataSet::GetFieldData(const TField& field, void* buffer) const {
         return false;
     if (!buffer)
         return true;
+    if (record::Get<std::uint8_t>(d, record::OutOfRange) != 0)
+        RaiseClientError(ibxeInvalidDataConversion);
     const int type = record::Get<std::int16_t>(d, record::SqlType);
     const int dataSize = record::Get<std::int32_t>(d, record::DataSize);
     const int dataLength = record::Get<std::int32_t>(d, record::DataLength);
     const std::byte* data = current + record::Get<std::int32_t>(d, record::DataOffset);
+    if (IsText(type) && (field.DataType() == ftBytes || field.DataType() == ftVarBytes)) {
+        // The bytes as the server sent them; varying ones after their 16-bit length.
+        if (dataLength > field.Size())
+            RaiseClientError(ibxeFieldSizeMismatch, {field.FieldName()});
+        auto* out = static_cast<std::byte*>(buffer);
+        std::memset(out, 0, static_cast<std::size_t>(field.DataSize()));
+        if (field.DataType() == ftVarBytes) {
+            record::Put<std::uint16_t>(out, 0, static_cast<std::uint16_t>(dataLength));
+            out += 2;
+        }
+        std::memcpy(out, data, static_cast<std::size_t>(dataLength));
+        return true;
+    }
     if (IsText(type)) {
         const int size = field.Size();
         const int chars = dataLength / 2;
@@ -783,10 +822,10 @@ bool TIBCustomDataSet::GetFieldData(const TField& field, void* buffer) const {
         auto* out = static_cast<char16_t*>(buffer);
         const auto* text = dynamic_cast<const TStringField*>(&field);
         const bool fixed = text && text->FixedChar();
-        if (fixed)
-            std::fill(out, out + size, u' ');
+        // A fixed text is stored whole, with the blanks the server padded it to its width;
+        // Size is room for any value, not the width, so nothing is added.
         std::memcpy(out, data, static_cast<std::size_t>(chars) * 2);
-        int end = fixed ? size : chars;
+        int end = chars;
         if (type == SQL_TEXT && !fixed)
             while (end > 0 && out[end - 1] == u' ')
                 --end;
@@ -802,6 +841,23 @@ bool TIBCustomDataSet::GetFieldData(const TField& field, void* buffer) const {
     if (wanted > copied)
         std::memset(static_cast<std::byte*>(buffer) + copied, 0,
                     static_cast<std::size_t>(wanted - copied));
+    return true;
+}
+
+bool TIBCustomDataSet::ExactBeyondCurrency(const TField& field, TBcd& value) const {
+    const std::byte* current = ActiveBuffer();
+    if (!current || !HasCurrentRecord() || field.Calculated())
+        return false;
+    const int columnNo = field.FieldNo();
+    if (columnNo < 1 || columnNo > record::Get<std::int16_t>(current, record::ColumnCount))
+        return false;
+    const std::byte* d = current + record::Column(columnNo);
+    if (record::Get<std::uint8_t>(d, record::IsNull) != 0 ||
+        record::Get<std::uint8_t>(d, record::OutOfRange) == 0)
+        return false;
+    value = ScaledIntegerToBcd(
+        record::Get<std::int64_t>(current, record::Get<std::int32_t>(d, record::DataOffset)),
+        record::Get<std::int16_t>(d, record::Scale));
     return true;
 }
 

@@ -13,6 +13,7 @@
 
 namespace ortavo {
 
+struct TBcd;
 class TIBBase;
 class TIBDatabase;
 class TIBSQL;
@@ -83,6 +84,9 @@ public:
     const std::byte* CurrentRecordBuffer() const noexcept { return ActiveBuffer(); }
 
     bool GetFieldData(const TField& field, void* buffer) const override;
+    // The exact value of a scaled column whose current value lies beyond the currency range
+    // (its field's getters fail with "Invalid data conversion"); false for every other.
+    bool ExactBeyondCurrency(const TField& field, TBcd& value) const;
 
     // IConnectionDataSet
     void ConnectChangeEvent(bool connecting) override;

@@ -26,6 +26,9 @@ inline constexpr int SqlType = 0;  // 16-bit, without the null flag
 inline constexpr int Scale = 2;    // 16-bit
 inline constexpr int Nullable = 4; // 1 byte
 inline constexpr int IsNull = 5;   // 1 byte
+// 1 byte, in the padding: the fetched value does not fit the stored form, and reading it
+// fails instead of the fetch.
+inline constexpr int OutOfRange = 6;
 inline constexpr int DataSize = 8; // 32-bit
 inline constexpr int DataLength = 12;
 inline constexpr int DataOffset = 16;

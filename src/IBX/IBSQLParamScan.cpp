@@ -25,7 +25,7 @@ bool IsNameChar(char16_t c) {
     return utf8 && iswalpha_l(static_cast<wint_t>(c), utf8);
 }
 
-enum class ScanState { Plain, Comment, Quoted, Param };
+enum class ScanState { Plain, Comment, LineComment, Quoted, Param };
 
 } // namespace
 
@@ -57,6 +57,10 @@ TIBParamScan ScanParams(StringView text, bool generateParamNames) {
                 out += u"/*";
                 ++i;
                 state = ScanState::Comment;
+            } else if (c == u'-' && i + 1 < n && text[i + 1] == u'-') {
+                out += u"--";
+                ++i;
+                state = ScanState::LineComment;
             } else if (c == u':' || c == u'?') {
                 out += u'?';
                 name.clear();
@@ -72,6 +76,13 @@ TIBParamScan ScanParams(StringView text, bool generateParamNames) {
             if (i + 1 >= n)
                 ParseError(ibxeEOFInComment);
             if (c == u'*' && text[i + 1] == u'/')
+                state = ScanState::Plain;
+            ++i;
+            break;
+        case ScanState::LineComment:
+            // Runs to the end of its line, or of the text.
+            out += c;
+            if (c == u'\n')
                 state = ScanState::Plain;
             ++i;
             break;

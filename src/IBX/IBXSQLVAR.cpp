@@ -193,27 +193,49 @@ template <typename Visit> void TIBXSQLVAR::ForEachSameNamed(Visit&& visit) {
 }
 
 int TIBXSQLVAR::CharSize() const {
-    // The low byte is the character set; the high byte is the collation.
+    // The server's own table (RDB$CHARACTER_SETS.RDB$BYTES_PER_CHARACTER); the low byte is
+    // the character set, the high byte the collation.
     switch (FXSQLVAR.SqlSubtype() & 0xFF) {
+    case 3:
+        return 3;
+    case 4:
+    case 69:
+        return 4;
     case 5:
     case 6:
-    case 8:
     case 44:
     case 56:
     case 57:
+    case 67:
+    case 68:
         return 2;
-    case 4:
-        // Firebird's UTF8 takes up to four bytes a character.
-        return 4;
-    case 3: {
-        const String relation = FXSQLVAR.RelName();
-        if (relation.compare(0, 4, u"RDB$") != 0 && FXSQLVAR.SqlLen() % 3 == 0)
-            return 3;
+    default:
         return 1;
     }
-    default:
-        // Sets 59 and 64 are the single-byte WIN1256 and KOI8U in Firebird.
-        return 1;
+}
+
+int TIBXSQLVAR::DeclaredChars() const {
+    // A connection without a character set receives a column's own bytes and decodes each
+    // as one character: then every byte is part of the value.
+    const TIBDatabase* database = FSQL ? FSQL->Database() : nullptr;
+    if (!database || SameText(database->CharacterSet(), u"NONE") || CharSize() == 1)
+        return 0;
+    return FXSQLVAR.SqlLen() / CharSize();
+}
+
+void TrimFixedText(String& text, int declaredChars) {
+    if (declaredChars <= 0)
+        return;
+    std::size_t characters = text.size();
+    for (char16_t c : text)
+        if (c >= 0xDC00 && c <= 0xDFFF)
+            --characters;
+    // The server fills a fixed text's buffer with blanks beyond the declared width; only
+    // those go.
+    while (characters > static_cast<std::size_t>(declaredChars) && !text.empty() &&
+           text.back() == u' ') {
+        text.pop_back();
+        --characters;
     }
 }
 
@@ -430,11 +452,7 @@ String TIBXSQLVAR::AsString() const {
     switch (type) {
     case SQL_TEXT: {
         String text = TextEncoding().Decode(std::string_view(data, FXSQLVAR.SqlLen()));
-        if (FXSQLVAR.XSqlVar()->relname_length > 0) {
-            const auto characters = static_cast<std::size_t>(FXSQLVAR.SqlLen() / CharSize());
-            if (text.size() > characters)
-                text.resize(characters);
-        }
+        TrimFixedText(text, DeclaredChars());
         return text;
     }
     case SQL_VARYING: {
@@ -466,16 +484,12 @@ String TIBXSQLVAR::AsString() const {
 std::int32_t TIBXSQLVAR::AsLong() const {
     if (IsNull())
         return 0;
-    const int type = SQLType();
-    if (IsScaledInteger(type)) {
-        const int scale = FXSQLVAR.SqlScale();
-        const std::int64_t value = ScaledInteger();
-        if (scale == 0)
-            return static_cast<std::int32_t>(value);
-        return static_cast<std::int32_t>(
-            std::trunc(static_cast<long double>(value) * std::pow(10.0L, scale)));
-    }
-    return static_cast<std::int32_t>(OtherInteger(false));
+    const std::int64_t value =
+        IsScaledInteger(SQLType()) ? TruncatedScaledInteger() : OtherInteger(false);
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        InvalidConversion();
+    return static_cast<std::int32_t>(value);
 }
 
 std::int16_t TIBXSQLVAR::AsShort() const {
@@ -485,27 +499,31 @@ std::int16_t TIBXSQLVAR::AsShort() const {
 std::int64_t TIBXSQLVAR::AsInt64() const {
     if (IsNull())
         return 0;
-    const int type = SQLType();
-    if (IsScaledInteger(type)) {
-        const int scale = FXSQLVAR.SqlScale();
-        const std::int64_t value = ScaledInteger();
-        if (scale == 0)
-            return value;
-        if (scale < 0)
-            return scale < -18 ? 0 : value / PowersOfTen[-scale];
-        if (scale > 18)
-            InvalidConversion();
-        return value * PowersOfTen[scale];
-    }
-    return OtherInteger(true);
+    return IsScaledInteger(SQLType()) ? TruncatedScaledInteger() : OtherInteger(true);
+}
+
+std::int64_t TIBXSQLVAR::TruncatedScaledInteger() const {
+    const int scale = FXSQLVAR.SqlScale();
+    const std::int64_t value = ScaledInteger();
+    if (scale < 0)
+        return scale < -18 ? 0 : value / PowersOfTen[-scale];
+    std::int64_t scaled = 0;
+    if (scale > 18 || __builtin_mul_overflow(value, PowersOfTen[scale], &scaled))
+        InvalidConversion();
+    return scaled;
 }
 
 std::int64_t TIBXSQLVAR::OtherInteger(bool wide) const {
     switch (SQLType()) {
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
-    case SQL_FLOAT:
-        return static_cast<std::int64_t>(std::trunc(FloatValue()));
+    case SQL_FLOAT: {
+        const double value = std::trunc(FloatValue());
+        // 2^63 is the first double beyond the range.
+        if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0))
+            InvalidConversion();
+        return static_cast<std::int64_t>(value);
+    }
     case SQL_TEXT:
     case SQL_VARYING: {
         std::int64_t value;

@@ -143,6 +143,9 @@ public:
     int MaxLen() const noexcept { return FMaxLen; }
     // Bytes per character of a text variable, from its character set.
     int CharSize() const;
+    // The characters a fixed text declares, when the connection decodes the text in its
+    // own character set; 0 when every byte the server sends is a character of the value.
+    int DeclaredChars() const;
 
 private:
     friend class TIBXSQLDA;
@@ -159,6 +162,9 @@ private:
     template <typename T> void StoreFixed(int sqlType, int scale, T value);
     void StoreText(const std::string& bytes);
     std::int64_t ScaledInteger() const;
+    // The scaled integer's value truncated toward zero; "Invalid data conversion" beyond
+    // 64 bits.
+    std::int64_t TruncatedScaledInteger() const;
     double FloatValue() const;
     // Integer of a variable that is not a scaled integer: floats truncated, texts parsed
     // (32-bit unless wide), booleans 0 or 1; "Invalid data conversion" otherwise.
@@ -174,5 +180,9 @@ private:
     int FDescribedType = 0;
     TSQLVAR FXSQLVAR;
 };
+
+// Drops the blanks beyond declaredChars characters (not UTF-16 units) that the server pads
+// a fixed text with; nothing else is ever cut. 0 keeps the text whole.
+void TrimFixedText(String& text, int declaredChars);
 
 } // namespace ortavo

@@ -54,7 +54,9 @@ TDateTime EncodeDate(int year, int month, int day) {
 }
 
 void DecodeDate(TDateTime date, int& year, int& month, int& day) {
-    long n = static_cast<long>(std::floor(date)) + kDelta;
+    // The day is the whole part toward zero: before 30 December 1899 the fraction is the
+    // time of day counted forward from that day, so -1.5 is 29 December at noon.
+    long n = static_cast<long>(std::trunc(date)) + kDelta;
     if (n < 0) {
         year = month = day = 0;
         return;

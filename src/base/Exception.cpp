@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <locale.h>
+#include <new>
 
 namespace ortavo {
 
@@ -45,6 +46,20 @@ String ErrorBoxText(const Exception& E) {
     if (!message.empty() && message.back() > u'.')
         message += u'.';
     return message;
+}
+
+void VisitException(std::exception_ptr error, const std::function<void(const Exception&)>& use) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        use(e);
+    } catch (const std::bad_alloc&) {
+        use(EOutOfMemory(u"Out of memory"));
+    } catch (const std::exception& e) {
+        use(Exception(FromUtf8(e.what())));
+    } catch (...) {
+        use(Exception(u"Unknown exception"));
+    }
 }
 
 } // namespace ortavo

@@ -4,6 +4,7 @@
 #include "base/String.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,6 +57,11 @@ ORTAVO_EXCEPTION_CLASS(EFOpenError, EFileStreamError);
 ORTAVO_EXCEPTION_CLASS(EListError, Exception);
 ORTAVO_EXCEPTION_CLASS(EEncodingError, Exception);
 ORTAVO_EXCEPTION_CLASS(EComponentError, Exception);
+ORTAVO_EXCEPTION_CLASS(EOutOfMemory, Exception);
+
+// Calls use with the exception held by error; what is not the system's own is wrapped in
+// an Exception with its text (std::bad_alloc becomes EOutOfMemory "Out of memory").
+void VisitException(std::exception_ptr error, const std::function<void(const Exception&)>& use);
 
 // A failure of an operating-system call, with its error number.
 class EOSError : public Exception {

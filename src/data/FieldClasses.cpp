@@ -6,7 +6,9 @@
 #include "base/Exception.h"
 #include "data/DataSet.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace ortavo {
@@ -279,6 +281,14 @@ String TBytesField::AsString() const {
 
 TVarBytesField::TVarBytesField(TComponent* owner) : TBytesField(owner) {
     SetDataType(ftVarBytes);
+}
+std::string TVarBytesField::AsBytes() const {
+    std::string buffer(static_cast<std::size_t>(DataSize()), '\0');
+    if (!GetData(buffer.data()))
+        return {};
+    std::uint16_t length = 0;
+    std::memcpy(&length, buffer.data(), sizeof length);
+    return buffer.substr(2, std::min<std::size_t>(length, buffer.size() - 2));
 }
 
 TBlobField::TBlobField(TComponent* owner) : TField(owner) {

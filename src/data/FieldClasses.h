@@ -221,9 +221,12 @@ public:
     String AsString() const override;
 };
 
+// Up to Size bytes, kept after their 16-bit length.
 class TVarBytesField : public TBytesField {
 public:
     explicit TVarBytesField(TComponent* owner = nullptr);
+    int DataSize() const override { return Size() + 2; }
+    std::string AsBytes() const override;
 };
 
 // A blob's content, read through the dataset; binary blobs give their bytes.

@@ -193,7 +193,16 @@ String TParams::ParseSQL(StringView sql, bool doCreate) {
     std::size_t i = 0;
     while (i < n) {
         const char16_t c = sql[i];
-        if (isQuote(c)) {
+        // Comments are copied whole, as the statement's own scan skips them: a colon in
+        // them is no parameter.
+        const bool blockComment = c == u'/' && i + 1 < n && sql[i + 1] == u'*';
+        if (blockComment || (c == u'-' && i + 1 < n && sql[i + 1] == u'-')) {
+            const std::size_t close =
+                blockComment ? sql.find(u"*/", i + 2) : sql.find(u'\n', i + 2);
+            const std::size_t end = close == StringView::npos ? n : close + (blockComment ? 2 : 1);
+            out.append(sql.substr(i, end - i));
+            i = end;
+        } else if (isQuote(c)) {
             const std::size_t close = sql.find(c, i + 1);
             if (close == StringView::npos) {
                 // An unterminated quote ends the scan there.

@@ -6,6 +6,7 @@
 #include "Regional.h"
 #include "base/DateTime.h"
 #include "base/Exception.h"
+#include "data/Bcd.h"
 #include "data/FieldClasses.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,85 @@ TEST_P(RecordTest, TypesFieldClassesAndValues) {
     ASSERT_TRUE(TryEncodeTime(13, 45, 7, 250, time));
     EXPECT_DOUBLE_EQ(query.FieldByName(u"TM").AsDateTime(), time);
     EXPECT_TRUE(query.FieldByName(u"BO").AsBoolean());
+}
+
+TEST_P(RecordTest, DaysBeforeTheEpochKeepTheirDateAndTime) {
+    db->Execute("CREATE TABLE D (ID INTEGER, TS TIMESTAMP, D DATE)");
+    db->Execute("INSERT INTO D VALUES (1, '1800-01-01 12:00', '1800-01-01')");
+    db->Execute("INSERT INTO D VALUES (2, '0001-01-01 00:00:00.001', '0001-01-01')");
+    db->Execute("INSERT INTO D VALUES (3, '1899-12-29 23:59:59', '1899-12-29')");
+    OpenAll(u"SELECT TS, D FROM D ORDER BY ID");
+    for (const char16_t* expected :
+         {u"01/01/1800 12:00:00", u"01/01/0001 00:00:00", u"29/12/1899 23:59:59"}) {
+        EXPECT_EQ(query.FieldByName(u"TS").AsString(), expected);
+        EXPECT_EQ(query.FieldByName(u"D").AsString(), String(expected).substr(0, 10));
+        query.Next();
+    }
+}
+
+TEST_P(RecordTest, TextIsNeverCut) {
+    db->Execute("CREATE TABLE X (ID INTEGER, C CHAR(5) CHARACTER SET UTF8, "
+                "V VARCHAR(10) CHARACTER SET UTF8, E VARCHAR(5) CHARACTER SET UTF8, "
+                "G CHAR(4) CHARACTER SET GBK, O CHAR(4) CHARACTER SET OCTETS, "
+                "OV VARCHAR(8) CHARACTER SET OCTETS)");
+    db->Execute("INSERT INTO X VALUES (1, 'abc', '', "
+                "_UTF8 '\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
+                "\xF0\x9F\x98\x80', 'ab', x'00ff0010', x'0001')");
+    db->Execute("UPDATE X SET V = _UTF8 '" + ToUtf8(String(10, u'ã')) + "'");
+    // Without a character set every byte the server sends is a character.
+    OpenAll(u"SELECT C, V, G, O, OV FROM X");
+    EXPECT_EQ(query.FieldByName(u"C").AsString(), u"abc" + String(17, u' '));
+    String twenty;
+    for (int i = 0; i < 10; ++i)
+        twenty += u"Ã£";
+    EXPECT_EQ(query.FieldByName(u"V").AsString(), twenty);
+    EXPECT_EQ(query.FieldByName(u"G").AsString(), u"ab" + String(6, u' '));
+    // OCTETS hold bytes, zeros included.
+    EXPECT_EQ(query.FieldByName(u"O").DataType(), ftBytes);
+    EXPECT_EQ(query.FieldByName(u"O").AsBytes(), std::string("\x00\xff\x00\x10", 4));
+    EXPECT_EQ(query.FieldByName(u"OV").DataType(), ftVarBytes);
+    EXPECT_EQ(query.FieldByName(u"OV").AsBytes(), std::string("\x00\x01", 2));
+
+    // In the column's own set: the characters, a fixed text as wide as it is declared.
+    query.Close();
+    base.Close();
+    base.Params().Add(u"lc_ctype=UTF8");
+    OpenAll(u"SELECT C, V, E FROM X");
+    EXPECT_EQ(query.FieldByName(u"C").AsString(), u"abc  ");
+    EXPECT_EQ(query.FieldByName(u"V").AsString(), String(10, u'ã'));
+    String smiles;
+    for (int i = 0; i < 5; ++i)
+        smiles += u"\U0001F600";
+    EXPECT_EQ(query.FieldByName(u"E").AsString(), smiles);
+    query.Close();
+    base.Close();
+    db->Configure(base);
+    base.Params().Add(u"lc_ctype=GBK");
+    OpenAll(u"SELECT G FROM X");
+    EXPECT_EQ(query.FieldByName(u"G").AsString(), u"ab  ");
+}
+
+TEST_P(RecordTest, NumericsBeyondTheCurrencyRange) {
+    db->Execute("CREATE TABLE N (N182 NUMERIC(18,2), N183 NUMERIC(18,3), N6 NUMERIC(18,6), "
+                "I INTEGER)");
+    db->Execute("INSERT INTO N VALUES (92233720368547758.07, -9223372036854775.808, "
+                "9223372036854.775807, 1)");
+    db->Execute("INSERT INTO N VALUES (12.5, 0, 0, 2)");
+    OpenAll(u"SELECT N182, N183, N6, I FROM N ORDER BY I");
+    // The getters cannot hold such a value and say so; the row and its exact value stay.
+    TField& n182 = query.FieldByName(u"N182");
+    EXPECT_EQ(n182.DataType(), ftBCD);
+    ExpectClientError([&] { n182.AsString(); }, 38, u"Invalid data conversion");
+    TBcd exact;
+    ASSERT_TRUE(query.ExactBeyondCurrency(n182, exact));
+    EXPECT_EQ(BcdToStr(exact, testing::WithDecimalSeparator(u'.')), u"92233720368547758.07");
+    ASSERT_TRUE(query.ExactBeyondCurrency(query.FieldByName(u"N183"), exact));
+    EXPECT_EQ(BcdToStr(exact, testing::WithDecimalSeparator(u'.')), u"-9223372036854775.808");
+    EXPECT_FALSE(query.ExactBeyondCurrency(query.FieldByName(u"N6"), exact));
+    EXPECT_EQ(query.FieldByName(u"I").AsInteger(), 1);
+    query.Next();
+    EXPECT_FALSE(query.ExactBeyondCurrency(n182, exact));
+    EXPECT_EQ(n182.AsCurrency(), 125000);
 }
 
 TEST_P(RecordTest, TheRecordBufferLayout) {
@@ -199,7 +279,9 @@ TEST_P(TextPaddingTest, CharIsPaddedToItsWidthAndVarcharIsKept) {
     query.ExecSQL();
     OpenAll(u"SELECT C, V FROM X");
     ASSERT_EQ(query.RecordCount(), 2);
-    EXPECT_EQ(query.FieldByName(u"C").Size(), 14);
+    // Size is room for every byte the server sends, which no value can outgrow.
+    EXPECT_EQ(query.FieldByName(u"C").Size(),
+              14 * (std::string(GetParam().connection) == "UTF8" ? 4 : 1));
     EXPECT_EQ(query.FieldByName(u"C").AsString(), ten + u"    ");
     EXPECT_EQ(query.FieldByName(u"V").AsString(), fourteen);
     query.Next();
@@ -223,6 +305,8 @@ TEST(DialectOneTest, TheRunsPatternOnADialectOneDatabase) {
     EXPECT_EQ(f.query.FieldByName(u"PAI_DESCONTO").DataType(), ftFloat);
     EXPECT_EQ(f.query.FieldByName(u"PAI_DESCONTO").AsFloat(), 123456 / 100.0);
     EXPECT_EQ(f.query.FieldByName(u"PAI_ACRESCIMO").AsFloat(), 7 / 100.0);
+    f.OpenAll(u"SELECT CAST('1800-06-15 06:00:00' AS DATE) AS D FROM RDB$DATABASE");
+    EXPECT_EQ(f.query.FieldByName(u"D").AsString(), u"15/06/1800 06:00:00");
 }
 
 } // namespace

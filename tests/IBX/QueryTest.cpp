@@ -146,11 +146,33 @@ TEST_P(QueryTest, ReplacingTheTextClosesAndUnprepares) {
     EXPECT_FALSE(query.Prepared());
     query.Open();
     EXPECT_EQ(query.FieldByName(u"FL_CODIGO").AsInteger(), 7);
-    // Clearing the text closes; clearing an empty list changes nothing.
+    // Clearing the text closes, and the statement and the parameters follow the empty text.
+    query.SQL().Add(u"AND FL_CODIGO = :CODE");
+    EXPECT_EQ(query.Params().Count(), 1);
+    query.Open();
     query.SQL().Clear();
     EXPECT_FALSE(query.Active());
-    query.SQL().Clear();
+    EXPECT_EQ(query.Params().Count(), 0);
+    EXPECT_EQ(query.QSelect().SQL().Text(), u"");
     ExpectClientError([&] { query.Prepare(); }, 65, u"Empty SQL Statement");
+}
+
+TEST_P(QueryTest, StatementsAsPeopleWriteThem) {
+    // Markers in comments, strings and quoted names are no parameters, for the query and
+    // for its statement alike.
+    OpenAll(u"SELECT 1 AS X FROM RDB$DATABASE /* :a */");
+    EXPECT_EQ(query.FieldByName(u"X").AsInteger(), 1);
+    OpenAll(u"SELECT 2 AS \"X:Y\", ':b' AS Z FROM RDB$DATABASE -- note: x");
+    EXPECT_EQ(query.FieldByName(u"X:Y").AsInteger(), 2);
+    EXPECT_EQ(query.Params().Count(), 0);
+    // Selects that lock their rows open like any other.
+    SetText(u"SELECT FL_CODIGO FROM FILIAIS -- :NOTE\r\nWHERE FL_CODIGO = :C FOR UPDATE");
+    query.ParamByName(u"C").SetAsInteger(7);
+    query.Open();
+    EXPECT_EQ(query.FieldByName(u"FL_CODIGO").AsInteger(), 7);
+    OpenAll(u"SELECT FL_CODIGO FROM FILIAIS WITH LOCK");
+    EXPECT_EQ(query.RecordCount(), 1);
+    EXPECT_EQ(query.FieldByName(u"FL_CODIGO").AsInteger(), 7);
 }
 
 TEST_P(QueryTest, ErrorsCarryTheirTexts) {

@@ -24,6 +24,10 @@ TEST(SQLParamScanTest, QuotesAndCommentsHideMarkers) {
     EXPECT_EQ(scan.ProcessedSQL,
               u"SELECT 'a:b', 'it''s :x', \"C:D\" /* :c ? */ FROM T WHERE A=? -- x\r\n");
     EXPECT_EQ(scan.Names, (std::vector<String>{u"A"}));
+    // A line comment runs to the end of its line, markers included.
+    const TIBParamScan line = ScanParams(u"SELECT 1 -- note: x ?\nFROM T WHERE A=:A --:b", false);
+    EXPECT_EQ(line.ProcessedSQL, u"SELECT 1 -- note: x ?\nFROM T WHERE A=? --:b");
+    EXPECT_EQ(line.Names, (std::vector<String>{u"A"}));
 }
 
 TEST(SQLParamScanTest, NamelessMarkersFailOrGetGeneratedNames) {

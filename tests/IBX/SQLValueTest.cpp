@@ -75,6 +75,12 @@ TEST_P(SQLValueTest, NumbersOfEveryScaleReadExactly) {
         EXPECT_EQ(sql->FieldByName(u"N184")->AsCurrency(), 123456789012345678LL);
         EXPECT_EQ(sql->FieldByName(u"N184")->AsDouble(), 12345678901234.6);
         EXPECT_EQ(sql->FieldByName(u"N184")->AsBcd(), u"12345678901234.5678");
+        // Beyond 32 bits, scaled or not, is no 32-bit value.
+        ExpectClientError([&] { sql->FieldByName(u"B")->AsLong(); }, 38,
+                          u"Invalid data conversion");
+        ExpectClientError([&] { sql->FieldByName(u"N184")->AsLong(); }, 38,
+                          u"Invalid data conversion");
+        EXPECT_EQ(sql->FieldByName(u"N184")->AsInt64(), 12345678901234LL);
     }
     EXPECT_EQ(Value(u"SELECT CAST(-0.05 AS NUMERIC(9,2)) FROM RDB$DATABASE").AsCurrency(), -500);
 }
@@ -128,8 +134,8 @@ TEST_P(SQLValueTest, TextsRoundTripInTheirCharacterSets) {
     Schema("CREATE TABLE C (C10 CHAR(10) CHARACTER SET " + columnSet +
            ", V20 VARCHAR(20) CHARACTER SET " + columnSet +
            ", FSS CHAR(4) CHARACTER SET UNICODE_FSS, W56 CHAR(8) CHARACTER SET WIN1256, "
-           "K64 VARCHAR(8) CHARACTER SET KOI8U, N CHAR(3))");
-    Prepare(u"INSERT INTO C VALUES (:C, :V, :F, :W, :K, :N)");
+           "K64 VARCHAR(8) CHARACTER SET KOI8U, N CHAR(3), G CHAR(4) CHARACTER SET GBK)");
+    Prepare(u"INSERT INTO C VALUES (:C, :V, :F, :W, :K, :N, 'ab')");
     const String accented = u"Ação é";
     sql->ParamByName(u"C")->SetAsString(accented);
     sql->ParamByName(u"V")->SetAsString(accented + u"  ");
@@ -139,17 +145,23 @@ TEST_P(SQLValueTest, TextsRoundTripInTheirCharacterSets) {
     sql->ParamByName(u"N")->SetIsNull(true);
     sql->ExecQuery();
 
-    Run(u"SELECT C10, V20, FSS, W56, K64, N FROM C");
-    // Trailing blanks stay. UTF8 counts four bytes a character, so fixed text is cut to its
-    // declared width.
+    Run(u"SELECT C10, V20, FSS, W56, K64, N, G FROM C");
+    // Trailing blanks stay. Through a multi-byte connection the server pads fixed text with
+    // blanks to its width in bytes; the value is its declared width in characters.
     const String padding(4, u' ');
     EXPECT_EQ(sql->Fields(0)->AsString(), accented + padding);
     EXPECT_EQ(sql->Fields(1)->AsString(), accented + u"  ");
     EXPECT_EQ(sql->Fields(2)->AsString().substr(0, 4), u"abcd");
     if (set.empty()) {
-        // Unconverted UNICODE_FSS bytes: three per character, cut to the declared four.
+        // Without a character set the server sends a column's own bytes, and each is a
+        // character: nothing is cut.
         EXPECT_EQ(sql->Fields(2)->CharSize(), 3);
+        EXPECT_EQ(sql->Fields(2)->AsString(), u"abcd" + String(8, u' '));
+        EXPECT_EQ(sql->Fields(6)->CharSize(), 2);
+        EXPECT_EQ(sql->Fields(6)->AsString(), u"ab" + String(6, u' '));
+    } else {
         EXPECT_EQ(sql->Fields(2)->AsString(), u"abcd");
+        EXPECT_EQ(sql->Fields(6)->AsString(), u"ab  ");
     }
     EXPECT_EQ(sql->Fields(3)->CharSize(), set == "UTF8" ? 4 : 1);
     EXPECT_EQ(TrimRight(sql->Fields(3)->AsString()), u"abcdefgh");

@@ -32,3 +32,24 @@ TEST(DateTime, CountsDaysFromTheEpochBothWays) {
         EXPECT_EQ(EncodeDate(y, m, day), d) << d;
     }
 }
+
+TEST(DateTime, EveryDayKeepsItsDateWithAnyTimeOfDay) {
+    // Before 30 December 1899 the time of day is a fraction counted away from zero, so the
+    // day is the whole part toward zero.
+    int year = 1, month = 1, day = 1;
+    for (TDateTime d = EncodeDate(1, 1, 1); d <= EncodeDate(9999, 12, 31); ++d) {
+        for (double fraction : {0.0, 0.001 / 86400, 0.5, 86399.999 / 86400}) {
+            int y, m, dd;
+            DecodeDate(d < 0 ? d - fraction : d + fraction, y, m, dd);
+            ASSERT_TRUE(y == year && m == month && dd == day)
+                << d << " + " << fraction << ": " << y << '-' << m << '-' << dd;
+        }
+        if (++day > DaysInMonth(year, month)) {
+            day = 1;
+            if (++month > 12) {
+                month = 1;
+                ++year;
+            }
+        }
+    }
+}

@@ -94,12 +94,43 @@ TEST_P(QueryListingTest, RegionalSettingsAndOptions) {
     EXPECT_EQ(r.out, "AMOUNT\tRATE\tC\n12,5\t1E20\tç\n");
 }
 
+TEST_P(QueryListingTest, ValuesComeBackWhole) {
+    db->Execute("CREATE TABLE W (ID INTEGER, TS TIMESTAMP, V VARCHAR(10) CHARACTER SET UTF8, "
+                "E VARCHAR(5) CHARACTER SET UTF8, O CHAR(4) CHARACTER SET OCTETS, "
+                "N NUMERIC(18,2), A INTEGER[3], N152 NUMERIC(15,2))");
+    db->Execute("INSERT INTO W (ID, TS, V, E, O, N) VALUES (1, '1800-01-01 12:00', _UTF8 '" +
+                ToUtf8(String(10, u'ã')) + "', _UTF8 '" + std::string("\xF0\x9F\x98\x80") +
+                "', x'00ff0010', 92233720368547758.07)");
+    db->Execute("INSERT INTO W (ID, TS, N152) VALUES (2, '0001-01-01 00:00:00.001', 1e16)");
+    db->Execute("GRANT SELECT ON W TO VORAS");
+    std::string twenty;
+    for (int i = 0; i < 10; ++i)
+        twenty += "Ã£";
+    Result r = Query({Name(), "SELECT ID, TS, V, O, N, A FROM W /* :x */ -- y: z\nORDER BY ID"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "notice: column A is an array and is not listed\n");
+    EXPECT_EQ(r.out, "ID\tTS\tV\tO\tN\n1\t1800-01-01 12:00:00\t" + twenty +
+                         "\t00ff0010\t92233720368547758.07\n"
+                         "2\t0001-01-01 00:00:00.001\t\\N\t\\N\t\\N\n");
+
+    r = Query({"--charset", "UTF8", Name(), "SELECT V, E FROM W WHERE ID = 1 FOR UPDATE"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "V\tE\n" + ToUtf8(String(10, u'ã')) + "\t\xF0\x9F\x98\x80\n");
+
+    // Beyond the currency range, also in a column that declares fewer digits.
+    r = Query({Name(), "SELECT ID, N152 FROM W ORDER BY ID"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "ID\tN152\n1\t\\N\n2\t10000000000000000\n");
+}
+
 TEST_P(QueryListingTest, ErrorsAndUsage) {
     Result r = Query({Name(), "SELECT NOPE FROM T"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("error: Dynamic SQL Error", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("NOPE"), std::string::npos) << r.err;
+    // Line ends as the run writes them.
+    EXPECT_EQ(r.err.find('\r'), std::string::npos);
 
     r = Query({"--user", "SYSDBA", "--password", SysdbaPassword(), Name(), "DELETE FROM T"});
     EXPECT_EQ(r.status, 1);

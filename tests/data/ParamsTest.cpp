@@ -41,6 +41,15 @@ TEST(ParseSQLTest, MarkersQuotesAndDoubleColons) {
               u"where a = ?\r\nand b = ?\r\n");
     EXPECT_EQ(Names(params), (std::vector<String>{u"A", u"B"}));
 
+    // Comments are copied whole: a marker in them is no parameter.
+    EXPECT_EQ(params.ParseSQL(u"select 1 /* :a */ from T -- note: x\r\nwhere b = :B --:c", true),
+              u"select 1 /* :a */ from T -- note: x\r\nwhere b = ? --:c");
+    EXPECT_EQ(Names(params), (std::vector<String>{u"B"}));
+    EXPECT_EQ(params.ParseSQL(u"select a-1 from T where b = :B /* :open", true),
+              u"select a-1 from T where b = ? /* :open");
+    EXPECT_EQ(Names(params), (std::vector<String>{u"B"}));
+    params.ParseSQL(u"where a = :A\r\nand b = :B\r\n", true);
+
     // Without creating, the list stays as it is.
     params.ParseSQL(u"select :Z from T", false);
     EXPECT_EQ(Names(params), (std::vector<String>{u"A", u"B"}));

@@ -1,0 +1,13 @@
+// Texts as the commands write them to a console: UTF-8 with LF line ends.
+#pragma once
+
+#include "base/String.h"
+
+#include <string>
+
+namespace ortavo {
+
+// The text in UTF-8, every line break inside it (CR LF, CR or LF) one LF.
+std::string ConsoleText(const String& text);
+
+} // namespace ortavo
