@@ -5,8 +5,8 @@
 #include "PasswordFile.h"
 #include "Usage.h"
 
-#include "IBX/IBDatabase.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
 #include "base/Component.h"
 #include "base/Exception.h"
 #include "base/StringList.h"

@@ -2,8 +2,8 @@
 // call gets for a database name.
 #include "FuzzInput.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBDatabaseParams.h"
+#include "IBX/client/IB.h"
+#include "IBX/connection/IBDatabaseParams.h"
 #include "base/StringList.h"
 
 using namespace ortavo;

@@ -1,8 +1,8 @@
 // The statement's parameter scan: any text, with and without generated names.
 #include "FuzzInput.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBSQLParamScan.h"
+#include "IBX/client/IB.h"
+#include "IBX/statements/IBSQLParamScan.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The transaction parameter block built from any parameter lines.
 #include "FuzzInput.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBTransactionParams.h"
+#include "IBX/client/IB.h"
+#include "IBX/connection/IBTransactionParams.h"
 #include "base/StringList.h"
 
 using namespace ortavo;

@@ -6,12 +6,12 @@
 //    wall time, rows per second, peak memory.
 // 2. The run's select pattern (text change, four binds, Open, FetchAll, three reads) through
 //    TIBQuery beside the same statements made with direct client calls.
-#include "IBX/IB.h"
-#include "IBX/IBDatabase.h"
-#include "IBX/IBIntf.h"
-#include "IBX/IBQuery.h"
-#include "IBX/IBTransaction.h"
-#include "IBX/fixtures/RawClient.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/client/fixtures/RawClient.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/datasets/IBQuery.h"
 #include "base/DateTime.h"
 
 #include <algorithm>

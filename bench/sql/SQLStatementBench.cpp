@@ -2,10 +2,10 @@
 // and again through TIBSQL, beside the same work in direct client calls; embedded and over
 // loopback. Prints times, medians and the ratio; not a test.
 //   bench_sql_statement [iterations=20000]
-#include "IBX/IBSQL.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/statements/IBSQL.h"
 
-#include "TestDatabase.h"
+#include "IBX/connection/TestDatabase.h"
 
 #include <algorithm>
 #include <chrono>

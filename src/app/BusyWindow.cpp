@@ -1,7 +1,7 @@
 // Keeping a busy window painted and deaf.
 #include "app/BusyWindow.h"
 
-#include "IBX/IBBlockingCall.h"
+#include "IBX/client/IBBlockingCall.h"
 #include "app/CloseRequestWatch.h"
 
 #include <QApplication>

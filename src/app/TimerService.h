@@ -2,7 +2,7 @@
 // on the user-interface thread.
 #pragma once
 
-#include "IBX/IBTimer.h"
+#include "IBX/connection/IBTimer.h"
 
 namespace ortavo {
 

@@ -1,9 +1,9 @@
 // The steps of a reconciliation run, on the window's connection, transaction and query.
 #include "reconciliation/ReconciliationRun.h"
 
-#include "IBX/IBDatabase.h"
-#include "IBX/IBQuery.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/datasets/IBQuery.h"
 #include "base/Conversions.h"
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"

@@ -1,9 +1,9 @@
 // The stored settings of the run's database components.
 #include "reconciliation/RunComponents.h"
 
-#include "IBX/IBDatabase.h"
-#include "IBX/IBQuery.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/datasets/IBQuery.h"
 
 namespace ortavo {
 

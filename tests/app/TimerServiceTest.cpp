@@ -1,7 +1,7 @@
 // The idle timers of the database layer on the application's timers: they run, and what a
 // tick raises reaches the error box; a tick may free its own timer.
-#include "IBX/IBDatabase.h"
-#include "IBX/IBTimer.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTimer.h"
 
 #include "RecordingBoxes.h"
 

@@ -1,5 +1,5 @@
 // The query listing end to end: the real program on databases the tests create.
-#include "TestDatabase.h"
+#include "IBX/connection/TestDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // test writes; its standard output, standard error, exit codes, dry run and journal.
 #include "RunFixture.h"
 
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBTransaction.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

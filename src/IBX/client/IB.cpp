@@ -1,8 +1,8 @@
 // The per-thread status vector, server error messages composed from it, and the raising of
 // the database layer's errors.
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 
-#include "IBX/IBIntf.h"
+#include "IBX/client/IBIntf.h"
 #include "base/Encoding.h"
 
 #include <cstring>

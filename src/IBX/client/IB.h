@@ -2,8 +2,8 @@
 // the composition of server error messages and the raising of the layer's own errors.
 #pragma once
 
-#include "IBX/IBErrorCodes.h"
-#include "IBX/IBSQLMonitorHook.h"
+#include "IBX/client/IBErrorCodes.h"
+#include "IBX/client/IBSQLMonitorHook.h"
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "data/DatabaseError.h"

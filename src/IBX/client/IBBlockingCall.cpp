@@ -1,5 +1,5 @@
 // Where long client calls run.
-#include "IBX/IBBlockingCall.h"
+#include "IBX/client/IBBlockingCall.h"
 
 #include <mutex>
 #include <utility>

@@ -1,7 +1,7 @@
 // The status codes that mean a lost connection.
-#include "IBX/IBConnectionLoss.h"
+#include "IBX/client/IBConnectionLoss.h"
 
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 
 namespace ortavo {
 

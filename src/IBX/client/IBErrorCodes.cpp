@@ -1,5 +1,5 @@
 // The texts of the client error table.
-#include "IBX/IBErrorCodes.h"
+#include "IBX/client/IBErrorCodes.h"
 
 namespace ortavo {
 

@@ -1,8 +1,8 @@
 // Loading the client library with dlopen, binding its entry points by name, the stand-by
 // errors of the calls a client version lacks, and the server type registry.
-#include "IBX/IBIntf.h"
+#include "IBX/client/IBIntf.h"
 
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 
 #include <dlfcn.h>
 

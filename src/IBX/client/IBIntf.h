@@ -2,7 +2,7 @@
 // loads the Firebird client library at run time, and the registry of server types.
 #pragma once
 
-#include "IBX/IBClientCalls.h"
+#include "IBX/client/IBClientCalls.h"
 #include "base/String.h"
 
 #include <memory>

@@ -1,5 +1,5 @@
 // Switching the calling thread to a UTF-8 codeset around the client calls that take names.
-#include "IBX/IBNameCodeset.h"
+#include "IBX/client/IBNameCodeset.h"
 
 #include <langinfo.h>
 #include <strings.h>

@@ -1,5 +1,5 @@
 // The installed SQL monitor hook; by default one that drops everything.
-#include "IBX/IBSQLMonitorHook.h"
+#include "IBX/client/IBSQLMonitorHook.h"
 
 #include <atomic>
 

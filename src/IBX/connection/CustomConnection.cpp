@@ -1,5 +1,5 @@
 // The connection base: client registration and the connect and disconnect sequence.
-#include "IBX/CustomConnection.h"
+#include "IBX/connection/CustomConnection.h"
 
 #include <algorithm>
 #include <utility>

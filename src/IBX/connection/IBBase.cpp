@@ -1,8 +1,8 @@
 // The statement and dataset link: its setters and notifications.
-#include "IBX/IBBase.h"
+#include "IBX/connection/IBBase.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBDatabase.h"
+#include "IBX/client/IB.h"
+#include "IBX/connection/IBDatabase.h"
 
 namespace ortavo {
 

@@ -1,16 +1,16 @@
 // The database connection: parameters, connect and disconnect, the checked call, and the
 // bookkeeping of its transactions and links.
-#include "IBX/IBDatabase.h"
+#include "IBX/connection/IBDatabase.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBBlockingCall.h"
-#include "IBX/IBConnectionLoss.h"
-#include "IBX/IBDatabaseParams.h"
-#include "IBX/IBIntf.h"
-#include "IBX/IBLists.h"
-#include "IBX/IBNameCodeset.h"
-#include "IBX/IBSchemaRegistry.h"
-#include "IBX/IBTimer.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBBlockingCall.h"
+#include "IBX/client/IBConnectionLoss.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/client/IBNameCodeset.h"
+#include "IBX/connection/IBDatabaseParams.h"
+#include "IBX/connection/IBLists.h"
+#include "IBX/connection/IBSchemaRegistry.h"
+#include "IBX/connection/IBTimer.h"
 
 #include <algorithm>
 #include <iterator>

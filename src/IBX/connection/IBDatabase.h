@@ -2,9 +2,9 @@
 // parameters, its transactions and its statement and dataset links.
 #pragma once
 
-#include "IBX/CustomConnection.h"
-#include "IBX/IBBase.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/CustomConnection.h"
+#include "IBX/connection/IBBase.h"
+#include "IBX/connection/IBTransaction.h"
 #include "base/Encoding.h"
 #include "base/StringList.h"
 

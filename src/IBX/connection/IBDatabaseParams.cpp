@@ -1,8 +1,8 @@
 // The parameter-name table, the character-set table and the building of the database
 // parameter block.
-#include "IBX/IBDatabaseParams.h"
+#include "IBX/connection/IBDatabaseParams.h"
 
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 #include "base/Conversions.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // The schemas by database name, made by the installed cache.
-#include "IBX/IBSchemaRegistry.h"
+#include "IBX/connection/IBSchemaRegistry.h"
 
 #include <atomic>
 #include <map>

@@ -1,7 +1,7 @@
 // The idle timer and its platform timer service.
-#include "IBX/IBTimer.h"
+#include "IBX/connection/IBTimer.h"
 
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 
 #include <utility>
 

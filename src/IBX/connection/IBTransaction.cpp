@@ -1,14 +1,14 @@
 // The transaction: start over its databases, the full and retaining ends, auto-start and
 // auto-stop, the bookkeeping of its databases and links, and its idle timer.
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBTransaction.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBConnectionLoss.h"
-#include "IBX/IBDatabase.h"
-#include "IBX/IBIntf.h"
-#include "IBX/IBLists.h"
-#include "IBX/IBTimer.h"
-#include "IBX/IBTransactionParams.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBConnectionLoss.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBLists.h"
+#include "IBX/connection/IBTimer.h"
+#include "IBX/connection/IBTransactionParams.h"
 #include "base/Encoding.h"
 
 #include <exception>

@@ -1,7 +1,7 @@
 // Building the transaction parameter block from name=value lines.
-#include "IBX/IBTransactionParams.h"
+#include "IBX/connection/IBTransactionParams.h"
 
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 #include "base/Conversions.h"
 
 #include <cstdint>

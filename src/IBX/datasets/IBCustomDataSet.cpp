@@ -1,15 +1,15 @@
 // The select dataset: statements and link, preparing, opening and fetching into the
 // record cache, the record layout and the reading of field values.
-#include "IBX/IBCustomDataSet.h"
+#include "IBX/datasets/IBCustomDataSet.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBDatabase.h"
-#include "IBX/IBFields.h"
-#include "IBX/IBIntf.h"
-#include "IBX/IBRecordLayout.h"
-#include "IBX/IBSQL.h"
-#include "IBX/IBSchema.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/datasets/IBFields.h"
+#include "IBX/datasets/IBRecordLayout.h"
+#include "IBX/datasets/IBSchema.h"
+#include "IBX/statements/IBSQL.h"
 #include "base/Encoding.h"
 #include "data/Bcd.h"
 

@@ -2,8 +2,8 @@
 // fetching its rows on demand into a record cache of fixed-layout record buffers.
 #pragma once
 
-#include "IBX/CustomConnection.h"
-#include "IBX/IBRecordCache.h"
+#include "IBX/connection/CustomConnection.h"
+#include "IBX/datasets/IBRecordCache.h"
 #include "data/DataSet.h"
 
 #include <cstddef>

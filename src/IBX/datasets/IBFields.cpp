@@ -1,5 +1,5 @@
 // The database layer's text and fixed-point fields.
-#include "IBX/IBFields.h"
+#include "IBX/datasets/IBFields.h"
 
 namespace ortavo {
 

@@ -1,9 +1,9 @@
 // The query: its text and parameters, preparing, opening and executing.
-#include "IBX/IBQuery.h"
+#include "IBX/datasets/IBQuery.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBSQL.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/client/IB.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/statements/IBSQL.h"
 
 namespace ortavo {
 

@@ -1,8 +1,8 @@
 // TIBQuery: the dataset that runs one editable statement text with named parameters.
 #pragma once
 
-#include "IBX/IBCustomDataSet.h"
-#include "IBX/IBSQL.h"
+#include "IBX/datasets/IBCustomDataSet.h"
+#include "IBX/statements/IBSQL.h"
 #include "base/StringList.h"
 #include "data/Params.h"
 

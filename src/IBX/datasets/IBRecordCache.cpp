@@ -1,5 +1,5 @@
 // The record cache's block: reset, growth by chunks, release.
-#include "IBX/IBRecordCache.h"
+#include "IBX/datasets/IBRecordCache.h"
 
 #include <cstring>
 

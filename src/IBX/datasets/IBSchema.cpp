@@ -1,9 +1,9 @@
 // Learning tables from the system tables, answering the three column questions, and the
 // installation of the cache in the registry of schemas by database name.
-#include "IBX/IBSchema.h"
+#include "IBX/datasets/IBSchema.h"
 
-#include "IBX/IBDatabase.h"
-#include "IBX/IBSQL.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/statements/IBSQL.h"
 
 namespace ortavo {
 

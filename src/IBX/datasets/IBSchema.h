@@ -3,7 +3,7 @@
 // connection to the same database name.
 #pragma once
 
-#include "IBX/IBSchemaRegistry.h"
+#include "IBX/connection/IBSchemaRegistry.h"
 #include "base/String.h"
 
 #include <map>

@@ -1,11 +1,11 @@
 // TIBSQL: preparation, execution and the cursor of one dynamic SQL statement.
-#include "IBX/IBSQL.h"
+#include "IBX/statements/IBSQL.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBDatabase.h"
-#include "IBX/IBIntf.h"
-#include "IBX/IBSQLParamScan.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/statements/IBSQLParamScan.h"
 #include "base/Encoding.h"
 
 #include <cstdio>

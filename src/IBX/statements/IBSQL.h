@@ -2,9 +2,9 @@
 // execution and cursor.
 #pragma once
 
-#include "IBX/IBBase.h"
-#include "IBX/IBSQLMonitorHook.h"
-#include "IBX/IBXSQLDA.h"
+#include "IBX/client/IBSQLMonitorHook.h"
+#include "IBX/connection/IBBase.h"
+#include "IBX/statements/IBXSQLDA.h"
 #include "base/Component.h"
 #include "base/StringList.h"
 

@@ -1,7 +1,7 @@
 // The parameter scan: plain text, comments, quoted texts and parameter names.
-#include "IBX/IBSQLParamScan.h"
+#include "IBX/statements/IBSQLParamScan.h"
 
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 
 #include <clocale>
 #include <cwctype>

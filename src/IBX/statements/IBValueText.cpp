@@ -1,5 +1,5 @@
 // Number and date conversions of column and parameter values.
-#include "IBX/IBValueText.h"
+#include "IBX/statements/IBValueText.h"
 
 #include "base/Exception.h"
 #include "base/Format.h"

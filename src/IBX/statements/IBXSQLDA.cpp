@@ -1,9 +1,9 @@
 // TIBXSQLDA: the descriptor area block, its variables and their names.
-#include "IBX/IBXSQLDA.h"
+#include "IBX/statements/IBXSQLDA.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBDatabase.h"
-#include "IBX/IBSQL.h"
+#include "IBX/client/IB.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/statements/IBSQL.h"
 
 #include <cstring>
 #include <new>

@@ -2,7 +2,7 @@
 // the values of one of its variables, TSQLVAR reads and writes the raw variable.
 #pragma once
 
-#include "IBX/IBXSQLVAR.h"
+#include "IBX/statements/IBXSQLVAR.h"
 
 #include "base/StringList.h"
 

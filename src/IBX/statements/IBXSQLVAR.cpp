@@ -1,13 +1,13 @@
 // Raw access to one XSQLVAR, and the conversions of TIBXSQLVAR between the system's values
 // and the variable's SQL type.
-#include "IBX/IBXSQLVAR.h"
+#include "IBX/statements/IBXSQLVAR.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBDatabase.h"
-#include "IBX/IBIntf.h"
-#include "IBX/IBSQL.h"
-#include "IBX/IBValueText.h"
-#include "IBX/IBXSQLDA.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/statements/IBSQL.h"
+#include "IBX/statements/IBValueText.h"
+#include "IBX/statements/IBXSQLDA.h"
 #include "base/Conversions.h"
 #include "base/Encoding.h"
 #include "base/Exception.h"

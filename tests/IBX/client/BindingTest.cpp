@@ -1,7 +1,7 @@
 // The client library binding: server types, loading Debian's libfbclient, the version and the
 // stand-bys it implies, and the loader's failures with stand-in libraries.
-#include "IBX/IB.h"
-#include "IBX/IBIntf.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBIntf.h"
 #include "fixtures/RawClient.h"
 
 #include <gtest/gtest.h>

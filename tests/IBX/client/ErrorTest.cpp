@@ -1,8 +1,8 @@
 // Error reporting against the real client library: messages composed from the status vectors
 // of failed calls, the status vector search, the exception classes and the client error table.
-#include "IBX/IB.h"
-#include "IBX/IBConnectionLoss.h"
-#include "IBX/IBIntf.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBConnectionLoss.h"
+#include "IBX/client/IBIntf.h"
 #include "fixtures/RawClient.h"
 
 #include <gtest/gtest.h>

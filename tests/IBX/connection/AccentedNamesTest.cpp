@@ -1,7 +1,7 @@
 // Databases in accented folders and users with accented names and passwords connect through
 // the embedded engine and the server, in the C locale as in a Brazilian UTF-8 one.
-#include "IBX/IBDatabase.h"
-#include "IBX/IBNameCodeset.h"
+#include "IBX/client/IBNameCodeset.h"
+#include "IBX/connection/IBDatabase.h"
 
 #include "TestDatabase.h"
 

@@ -1,8 +1,8 @@
 // A connection lost under an active transaction: the attachment is deleted from a second
 // connection, the next call raises the server's message, the connection is force-closed and
 // the components connect again.
-#include "IBX/IBConnectionLoss.h"
-#include "IBX/IBDatabase.h"
+#include "IBX/client/IBConnectionLoss.h"
+#include "IBX/connection/IBDatabase.h"
 
 #include "TestDatabase.h"
 

@@ -1,9 +1,9 @@
 // The database parameter block built from parameter lines, byte for byte, its failures, the
 // character-set choice, and a block the real engine accepts.
-#include "IBX/IB.h"
-#include "IBX/IBDatabaseParams.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/fixtures/RawClient.h"
+#include "IBX/connection/IBDatabaseParams.h"
 #include "base/StringList.h"
-#include "fixtures/RawClient.h"
 
 #include <gtest/gtest.h>
 

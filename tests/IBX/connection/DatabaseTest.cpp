@@ -1,6 +1,6 @@
 // The database connection against the embedded engine and the server: connect and close,
 // failures to attach, the dialect, refused changes, server types, login, links, idle timer.
-#include "IBX/IBDatabase.h"
+#include "IBX/connection/IBDatabase.h"
 
 #include "TestDatabase.h"
 

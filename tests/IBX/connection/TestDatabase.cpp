@@ -1,8 +1,8 @@
 // Creating, using and dropping the tests' temporary databases through the raw binding.
 #include "TestDatabase.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBConnectionLoss.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBConnectionLoss.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,12 +3,12 @@
 // client steps the tests need beside the components.
 #pragma once
 
-#include "IBX/IBDatabase.h"
-#include "IBX/IBIntf.h"
-#include "fixtures/RawClient.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/client/fixtures/RawClient.h"
+#include "IBX/connection/IBDatabase.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBTimer.h"
+#include "IBX/client/IB.h"
+#include "IBX/connection/IBTimer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Transactions against the embedded engine and the server: parameter blocks, start and the
 // full and retaining ends, links, auto-stop, refused operations, destruction order, idle timer.
-#include "IBX/IBDatabase.h"
-#include "IBX/IBTransactionParams.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransactionParams.h"
 
 #include "TestDatabase.h"
 

@@ -2,7 +2,7 @@
 // exact amounts, dates and times, names; on dialect 3 and dialect 1 databases.
 #include "QueryFixture.h"
 
-#include "IBX/IBRecordLayout.h"
+#include "IBX/datasets/IBRecordLayout.h"
 #include "Regional.h"
 #include "base/DateTime.h"
 #include "base/Exception.h"

@@ -2,10 +2,10 @@
 // fresh database; and the few steps the query tests repeat.
 #pragma once
 
-#include "IBX/IBQuery.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/datasets/IBQuery.h"
 
-#include "TestDatabase.h"
+#include "IBX/connection/TestDatabase.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 #include "QueryFixture.h"
 #include "Regional.h"
 
-#include "IBX/IBSQL.h"
+#include "IBX/statements/IBSQL.h"
 #include "base/DateTime.h"
 #include "data/DatabaseError.h"
 

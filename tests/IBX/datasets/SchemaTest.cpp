@@ -2,7 +2,7 @@
 // the system tables, and how connections share it.
 #include "QueryFixture.h"
 
-#include "IBX/IBSchema.h"
+#include "IBX/datasets/IBSchema.h"
 
 #include <gtest/gtest.h>
 

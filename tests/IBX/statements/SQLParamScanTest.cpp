@@ -1,7 +1,7 @@
 // The parameter scan of statement texts: markers, quotes, comments and its failures.
-#include "IBX/IBSQLParamScan.h"
+#include "IBX/statements/IBSQLParamScan.h"
 
-#include "TestDatabase.h"
+#include "IBX/connection/TestDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // value tests; parameterised by access, dialect and connection character set.
 #pragma once
 
-#include "IBX/IBSQL.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBTransaction.h"
+#include "IBX/statements/IBSQL.h"
 
-#include "TestDatabase.h"
+#include "IBX/connection/TestDatabase.h"
 
 #include <gtest/gtest.h>
 

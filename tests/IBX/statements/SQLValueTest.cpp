@@ -1,6 +1,6 @@
 // Column and parameter values through real statements: texts in several character sets,
 // scaled integers, doubles, currency, dates and nulls, in dialects 1 and 3.
-#include "IBX/IBValueText.h"
+#include "IBX/statements/IBValueText.h"
 #include "base/FormatSettings.h"
 
 #include "Regional.h"

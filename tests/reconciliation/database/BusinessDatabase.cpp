@@ -1,7 +1,7 @@
 // Creating and reading the business-shaped test databases, and writing fiscal lines.
 #include "BusinessDatabase.h"
 
-#include "IBX/IB.h"
+#include "IBX/client/IB.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // the column types and dialects real installations use, and fiscal files that match them.
 #pragma once
 
-#include "TestDatabase.h"
+#include "IBX/connection/TestDatabase.h"
 
 #include <optional>
 #include <string>

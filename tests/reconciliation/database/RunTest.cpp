@@ -2,8 +2,8 @@
 // embedded and through the server: log lines, boxes, statements and what the database keeps.
 #include "RunFixture.h"
 
-#include "IBX/IBDatabase.h"
-#include "IBX/IBTransaction.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
 #include "base/Exception.h"
 
 #include <gmock/gmock.h>
