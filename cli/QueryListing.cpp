@@ -98,20 +98,28 @@ bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions
 }
 
 void AppendEscaped(StringView text, std::string& line) {
-    const std::string utf8 = ToUtf8(text);
-    // Runs without a character to escape go in whole.
-    std::size_t from = 0;
-    for (std::size_t at = utf8.find_first_of("\\\t\n\r"); at != std::string::npos;
-         from = at + 1, at = utf8.find_first_of("\\\t\n\r", from)) {
-        line.append(utf8, from, at - from);
+    const std::size_t from = line.size();
+    AppendUtf8(text, line);
+    // Most texts hold nothing to escape: they stay as written.
+    const auto special = [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; };
+    std::size_t at = from;
+    while (at < line.size() && !special(line[at]))
+        ++at;
+    if (at == line.size())
+        return;
+    const std::string rest = line.substr(at);
+    line.resize(at);
+    for (char c : rest) {
+        if (!special(c)) {
+            line += c;
+            continue;
+        }
         line += '\\';
-        const char c = utf8[at];
         line += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
     }
-    line.append(utf8, from, std::string::npos);
 }
 
-void AppendFieldText(const TField& field, std::string& line) {
+void AppendFieldText(const TField& field, std::string& line, String& scratch) {
     if (field.IsNull()) {
         line += "\\N";
         return;
@@ -147,9 +155,14 @@ void AppendFieldText(const TField& field, std::string& line) {
         line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
         return;
     }
+    case ftFloat:
+        // FloatToStr's text, written as UTF-8 directly.
+        AppendFloatText(field.AsFloat(), line);
+        return;
     case ftBCD:
         try {
-            AppendEscaped(field.AsString(), line);
+            // CurrToStr's text, written as UTF-8 directly.
+            AppendCurrText(field.AsCurrency(), line);
         } catch (const EIBClientError&) {
             // A NUMERIC(18,2) may hold more than a currency does; the listing gives it
             // exactly.
@@ -168,13 +181,23 @@ void AppendFieldText(const TField& field, std::string& line) {
         AppendHex(field.AsBytes(), line);
         return;
     default:
-        AppendEscaped(field.AsString(), line);
+        // Text fields read into the kept room: no new text for every row.
+        if (const auto* text = dynamic_cast<const TStringField*>(&field)) {
+            text->ReadText(scratch);
+            AppendEscaped(scratch, line);
+        } else {
+            AppendEscaped(field.AsString(), line);
+        }
         return;
     }
 }
 
 QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
-    std::string line;
+    // Rows are gathered and written in large pieces; a row that fails is not written.
+    std::string lines;
+    std::size_t rowStart = 0;
+    constexpr std::size_t WriteAt = 1 << 16;
+    String scratch;
     // The field whose text is being written, to name it when that fails.
     const TField* failing = nullptr;
     try {
@@ -218,28 +241,36 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
         const TFields& fields = Query.Fields();
         for (int i = 0; i < fields.Count(); ++i) {
             if (i > 0)
-                line += '\t';
-            AppendEscaped(fields[i].FieldName(), line);
+                lines += '\t';
+            AppendEscaped(fields[i].FieldName(), lines);
         }
-        line += '\n';
-        out << line;
+        lines += '\n';
+        rowStart = lines.size();
         for (; !Query.Eof(); Query.Next()) {
-            line.clear();
+            if (rowStart >= WriteAt) {
+                out.write(lines.data(), static_cast<std::streamsize>(rowStart));
+                lines.clear();
+                rowStart = 0;
+            }
             for (int i = 0; i < fields.Count(); ++i) {
                 if (i > 0)
-                    line += '\t';
+                    lines += '\t';
                 failing = &fields[i];
-                AppendFieldText(fields[i], line);
+                AppendFieldText(fields[i], lines, scratch);
             }
             failing = nullptr;
-            line += '\n';
-            out << line;
+            lines += '\n';
+            rowStart = lines.size();
         }
+        out.write(lines.data(), static_cast<std::streamsize>(rowStart));
+        lines.clear();
+        rowStart = 0;
         out.flush();
         Query.Close();
         Base.Close();
         return QueryOk;
     } catch (...) {
+        out.write(lines.data(), static_cast<std::streamsize>(rowStart));
         out.flush();
         VisitException(std::current_exception(), [&](const Exception& e) {
             err << "error: ";
