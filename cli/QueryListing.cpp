@@ -20,35 +20,33 @@ namespace ortavo {
 
 namespace {
 
-// The value's lowest digits, as many as given, with leading zeros.
-void AppendDigits(std::string& line, int value, int digits) {
-    line.append(static_cast<std::size_t>(digits), '0');
-    for (std::size_t at = line.size(); digits-- > 0 && value > 0; value /= 10)
-        line[--at] = static_cast<char>('0' + value % 10);
+// The value's lowest digits, as many as given, with leading zeros, written backwards from
+// end.
+char* PutDigits(char* end, int value, int digits) {
+    for (; digits-- > 0; value /= 10)
+        *--end = value > 0 ? static_cast<char>('0' + value % 10) : '0';
+    return end;
 }
 
 void AppendDate(TDateTime value, std::string& line) {
     int year = 0, month = 0, day = 0;
     DecodeDate(value, year, month, day);
-    AppendDigits(line, year, 4);
-    line += '-';
-    AppendDigits(line, month, 2);
-    line += '-';
-    AppendDigits(line, day, 2);
+    char text[] = "yyyy-mm-dd";
+    PutDigits(text + 4, year, 4);
+    PutDigits(text + 7, month, 2);
+    PutDigits(text + 10, day, 2);
+    line.append(text, 10);
 }
 
 void AppendTime(TDateTime value, std::string& line) {
     int hour = 0, minute = 0, second = 0, millisecond = 0;
     DecodeTime(value, hour, minute, second, millisecond);
-    AppendDigits(line, hour, 2);
-    line += ':';
-    AppendDigits(line, minute, 2);
-    line += ':';
-    AppendDigits(line, second, 2);
-    if (millisecond != 0) {
-        line += '.';
-        AppendDigits(line, millisecond, 3);
-    }
+    char text[] = "hh:mm:ss.zzz";
+    PutDigits(text + 2, hour, 2);
+    PutDigits(text + 5, minute, 2);
+    PutDigits(text + 8, second, 2);
+    PutDigits(text + 12, millisecond, 3);
+    line.append(text, millisecond != 0 ? 12 : 8);
 }
 
 void AppendHex(const std::string& bytes, std::string& line) {
@@ -119,7 +117,34 @@ void AppendEscaped(StringView text, std::string& line) {
     }
 }
 
+namespace {
+
+// The field when the listing writes it as plain text of a string field; none otherwise.
+const TStringField* ListedAsText(const TField& field) {
+    switch (field.DataType()) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+        return dynamic_cast<const TStringField*>(&field);
+    default:
+        return nullptr;
+    }
+}
+
+// Read into the kept room, so that no row needs a new text; \N for none.
+void AppendText(const TStringField& field, std::string& line, String& scratch) {
+    if (field.ReadText(scratch))
+        AppendEscaped(scratch, line);
+    else
+        line += "\\N";
+}
+
+} // namespace
+
 void AppendFieldText(const TField& field, std::string& line, String& scratch) {
+    if (const TStringField* text = ListedAsText(field))
+        return AppendText(*text, line, scratch);
     if (field.IsNull()) {
         line += "\\N";
         return;
@@ -181,13 +206,7 @@ void AppendFieldText(const TField& field, std::string& line, String& scratch) {
         AppendHex(field.AsBytes(), line);
         return;
     default:
-        // Text fields read into the kept room: no new text for every row.
-        if (const auto* text = dynamic_cast<const TStringField*>(&field)) {
-            text->ReadText(scratch);
-            AppendEscaped(scratch, line);
-        } else {
-            AppendEscaped(field.AsString(), line);
-        }
+        AppendEscaped(field.AsString(), line);
         return;
     }
 }
@@ -239,6 +258,10 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
                     << " is an array and is not listed\n";
 
         const TFields& fields = Query.Fields();
+        // Which fields are text is settled once, not for every row.
+        std::vector<const TStringField*> texts;
+        for (const auto& field : fields)
+            texts.push_back(ListedAsText(*field));
         for (int i = 0; i < fields.Count(); ++i) {
             if (i > 0)
                 lines += '\t';
@@ -256,7 +279,10 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
                 if (i > 0)
                     lines += '\t';
                 failing = &fields[i];
-                AppendFieldText(fields[i], lines, scratch);
+                if (const TStringField* text = texts[static_cast<std::size_t>(i)])
+                    AppendText(*text, lines, scratch);
+                else
+                    AppendFieldText(fields[i], lines, scratch);
             }
             failing = nullptr;
             lines += '\n';

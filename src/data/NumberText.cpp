@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <type_traits>
 
 namespace ortavo {
 
@@ -36,13 +37,16 @@ void PutSeparator(std::string& out, char16_t separator) {
 }
 
 template <typename Text> void AppendDigits(Text& out, std::string_view digits) {
-    for (char c : digits)
-        Put(out, c);
+    if constexpr (std::is_same_v<Text, std::string>) {
+        out.append(digits);
+    } else {
+        for (char c : digits)
+            Put(out, c);
+    }
 }
 
 template <typename Text> void AppendZeros(Text& out, std::size_t count) {
-    for (; count > 0; --count)
-        Put(out, '0');
+    out.append(count, '0');
 }
 
 [[noreturn]] void FloatError(StringView text) {
