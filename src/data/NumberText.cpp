@@ -79,9 +79,12 @@ template <typename Text> void AppendFloat(double value, const FormatSettings& se
     digitBuffer[count++] = text[0];
     for (std::size_t i = 2; i < e; ++i)
         digitBuffer[count++] = text[i];
+    // The exponent: its sign, always written, and its digits.
     int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
-                    exponent);
+    for (std::size_t i = e + 2; i < text.size(); ++i)
+        exponent = exponent * 10 + (text[i] - '0');
+    if (text[e + 1] == '-')
+        exponent = -exponent;
     while (count > 1 && digitBuffer[count - 1] == '0')
         --count;
     const std::string_view digits(digitBuffer, count);
