@@ -20,35 +20,33 @@ namespace ortavo {
 
 namespace {
 
-// The value's lowest digits, as many as given, with leading zeros.
-void AppendDigits(std::string& line, int value, int digits) {
-    line.append(static_cast<std::size_t>(digits), '0');
-    for (std::size_t at = line.size(); digits-- > 0 && value > 0; value /= 10)
-        line[--at] = static_cast<char>('0' + value % 10);
+// The value's lowest digits, as many as given, with leading zeros, written backwards from
+// end.
+char* PutDigits(char* end, int value, int digits) {
+    for (; digits-- > 0; value /= 10)
+        *--end = value > 0 ? static_cast<char>('0' + value % 10) : '0';
+    return end;
 }
 
 void AppendDate(TDateTime value, std::string& line) {
     int year = 0, month = 0, day = 0;
     DecodeDate(value, year, month, day);
-    AppendDigits(line, year, 4);
-    line += '-';
-    AppendDigits(line, month, 2);
-    line += '-';
-    AppendDigits(line, day, 2);
+    char text[] = "yyyy-mm-dd";
+    PutDigits(text + 4, year, 4);
+    PutDigits(text + 7, month, 2);
+    PutDigits(text + 10, day, 2);
+    line.append(text, 10);
 }
 
 void AppendTime(TDateTime value, std::string& line) {
     int hour = 0, minute = 0, second = 0, millisecond = 0;
     DecodeTime(value, hour, minute, second, millisecond);
-    AppendDigits(line, hour, 2);
-    line += ':';
-    AppendDigits(line, minute, 2);
-    line += ':';
-    AppendDigits(line, second, 2);
-    if (millisecond != 0) {
-        line += '.';
-        AppendDigits(line, millisecond, 3);
-    }
+    char text[] = "hh:mm:ss.zzz";
+    PutDigits(text + 2, hour, 2);
+    PutDigits(text + 5, minute, 2);
+    PutDigits(text + 8, second, 2);
+    PutDigits(text + 12, millisecond, 3);
+    line.append(text, millisecond != 0 ? 12 : 8);
 }
 
 void AppendHex(const std::string& bytes, std::string& line) {
@@ -98,20 +96,55 @@ bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions
 }
 
 void AppendEscaped(StringView text, std::string& line) {
-    const std::string utf8 = ToUtf8(text);
-    // Runs without a character to escape go in whole.
-    std::size_t from = 0;
-    for (std::size_t at = utf8.find_first_of("\\\t\n\r"); at != std::string::npos;
-         from = at + 1, at = utf8.find_first_of("\\\t\n\r", from)) {
-        line.append(utf8, from, at - from);
+    const std::size_t from = line.size();
+    AppendUtf8(text, line);
+    // Most texts hold nothing to escape: they stay as written.
+    const auto special = [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; };
+    std::size_t at = from;
+    while (at < line.size() && !special(line[at]))
+        ++at;
+    if (at == line.size())
+        return;
+    const std::string rest = line.substr(at);
+    line.resize(at);
+    for (char c : rest) {
+        if (!special(c)) {
+            line += c;
+            continue;
+        }
         line += '\\';
-        const char c = utf8[at];
         line += c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
     }
-    line.append(utf8, from, std::string::npos);
 }
 
-void AppendFieldText(const TField& field, std::string& line) {
+namespace {
+
+// The field when the listing writes it as plain text of a string field; none otherwise.
+const TStringField* ListedAsText(const TField& field) {
+    switch (field.DataType()) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+        return dynamic_cast<const TStringField*>(&field);
+    default:
+        return nullptr;
+    }
+}
+
+// Read into the kept room, so that no row needs a new text; \N for none.
+void AppendText(const TStringField& field, std::string& line, String& scratch) {
+    if (field.ReadText(scratch))
+        AppendEscaped(scratch, line);
+    else
+        line += "\\N";
+}
+
+} // namespace
+
+void AppendFieldText(const TField& field, std::string& line, String& scratch) {
+    if (const TStringField* text = ListedAsText(field))
+        return AppendText(*text, line, scratch);
     if (field.IsNull()) {
         line += "\\N";
         return;
@@ -147,9 +180,14 @@ void AppendFieldText(const TField& field, std::string& line) {
         line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
         return;
     }
+    case ftFloat:
+        // FloatToStr's text, written as UTF-8 directly.
+        AppendFloatText(field.AsFloat(), line);
+        return;
     case ftBCD:
         try {
-            AppendEscaped(field.AsString(), line);
+            // CurrToStr's text, written as UTF-8 directly.
+            AppendCurrText(field.AsCurrency(), line);
         } catch (const EIBClientError&) {
             // A NUMERIC(18,2) may hold more than a currency does; the listing gives it
             // exactly.
@@ -174,7 +212,11 @@ void AppendFieldText(const TField& field, std::string& line) {
 }
 
 QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
-    std::string line;
+    // Rows are gathered and written in large pieces; a row that fails is not written.
+    std::string lines;
+    std::size_t rowStart = 0;
+    constexpr std::size_t WriteAt = 1 << 16;
+    String scratch;
     // The field whose text is being written, to name it when that fails.
     const TField* failing = nullptr;
     try {
@@ -216,30 +258,45 @@ QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostrea
                     << " is an array and is not listed\n";
 
         const TFields& fields = Query.Fields();
+        // Which fields are text is settled once, not for every row.
+        std::vector<const TStringField*> texts;
+        for (const auto& field : fields)
+            texts.push_back(ListedAsText(*field));
         for (int i = 0; i < fields.Count(); ++i) {
             if (i > 0)
-                line += '\t';
-            AppendEscaped(fields[i].FieldName(), line);
+                lines += '\t';
+            AppendEscaped(fields[i].FieldName(), lines);
         }
-        line += '\n';
-        out << line;
+        lines += '\n';
+        rowStart = lines.size();
         for (; !Query.Eof(); Query.Next()) {
-            line.clear();
+            if (rowStart >= WriteAt) {
+                out.write(lines.data(), static_cast<std::streamsize>(rowStart));
+                lines.clear();
+                rowStart = 0;
+            }
             for (int i = 0; i < fields.Count(); ++i) {
                 if (i > 0)
-                    line += '\t';
+                    lines += '\t';
                 failing = &fields[i];
-                AppendFieldText(fields[i], line);
+                if (const TStringField* text = texts[static_cast<std::size_t>(i)])
+                    AppendText(*text, lines, scratch);
+                else
+                    AppendFieldText(fields[i], lines, scratch);
             }
             failing = nullptr;
-            line += '\n';
-            out << line;
+            lines += '\n';
+            rowStart = lines.size();
         }
+        out.write(lines.data(), static_cast<std::streamsize>(rowStart));
+        lines.clear();
+        rowStart = 0;
         out.flush();
         Query.Close();
         Base.Close();
         return QueryOk;
     } catch (...) {
+        out.write(lines.data(), static_cast<std::streamsize>(rowStart));
         out.flush();
         VisitException(std::current_exception(), [&](const Exception& e) {
             err << "error: ";

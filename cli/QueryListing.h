@@ -30,8 +30,9 @@ struct QueryOptions {
 bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions& options);
 
 // Appends a field's value of the current row as the listing writes it: \N for null, the
-// text with backslash, tab, line feed and carriage return escaped.
-void AppendFieldText(const TField& field, std::string& line);
+// text with backslash, tab, line feed and carriage return escaped. scratch is room for a
+// text value that the caller keeps from one row to the next.
+void AppendFieldText(const TField& field, std::string& line, String& scratch);
 // Appends text with backslash, tab, line feed and carriage return escaped, in UTF-8.
 void AppendEscaped(StringView text, std::string& line);
 

@@ -30,12 +30,17 @@ public:
     }
 
     String Decode(std::string_view bytes) const override {
-        String out(bytes.size(), u'\0');
+        String out;
+        DecodeInto(bytes, out);
+        return out;
+    }
+
+    void DecodeInto(std::string_view bytes, String& out) const override {
+        out.resize(bytes.size());
         const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
         char16_t* dst = out.data();
         for (std::size_t i = 0, n = bytes.size(); i < n; ++i)
             dst[i] = FDecode[src[i]];
-        return out;
     }
 
     std::string Encode(StringView text) const override {

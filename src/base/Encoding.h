@@ -32,6 +32,9 @@ public:
     // Bytes that do not form a character decode as U+FFFD; characters the code page lacks
     // encode as "?", as the platform's converters do.
     virtual String Decode(std::string_view bytes) const = 0;
+    // The same into a text the caller keeps, so that decoding row after row can reuse its
+    // room.
+    virtual void DecodeInto(std::string_view bytes, String& out) const { out = Decode(bytes); }
     virtual std::string Encode(StringView text) const = 0;
 
 protected:

@@ -9,8 +9,19 @@ namespace ortavo {
 
 std::string ToUtf8(StringView text) {
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    AppendUtf8(text, out);
+    return out;
+}
+
+void AppendUtf8(StringView text, std::string& out) {
+    // Plain ASCII, the common case, needs no per-character appends.
+    std::size_t at = out.size();
+    out.resize(at + text.size());
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] < 0x80; ++i)
+        out[at++] = static_cast<char>(text[i]);
+    out.resize(at);
+    for (; i < text.size(); ++i) {
         std::uint32_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
@@ -35,7 +46,6 @@ std::string ToUtf8(StringView text) {
             out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
         }
     }
-    return out;
 }
 
 String FromUtf8(std::string_view text) {

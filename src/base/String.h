@@ -13,6 +13,8 @@ using StringView = std::u16string_view;
 // UTF-8 only at the edges: console, file names handed to the OS, what().
 // Malformed UTF-8 decodes to U+FFFD; lone surrogates encode as U+FFFD.
 std::string ToUtf8(StringView text);
+// The text's UTF-8 bytes added to the end of out; a lone surrogate becomes U+FFFD.
+void AppendUtf8(StringView text, std::string& out);
 String FromUtf8(std::string_view text);
 
 // Characters below 128 widened as they are; for literals and ASCII protocol text.

@@ -27,11 +27,19 @@ TStringField::TStringField(TComponent* owner) : TField(owner) {
 }
 
 String TStringField::AsString() const {
-    String text(static_cast<std::size_t>(Size()) + 1, u'\0');
-    if (!GetData(text.data()))
-        return {};
-    text.resize(std::char_traits<char16_t>::length(text.c_str()));
+    String text;
+    ReadText(text);
     return text;
+}
+
+bool TStringField::ReadText(String& text) const {
+    text.assign(static_cast<std::size_t>(Size()) + 1, u'\0');
+    if (!GetData(text.data())) {
+        text.clear();
+        return false;
+    }
+    text.resize(std::char_traits<char16_t>::length(text.c_str()));
+    return true;
 }
 
 std::int32_t TStringField::AsInteger() const {

@@ -20,6 +20,8 @@ public:
     int DataSize() const override { return (Size() + 1) * 2; }
     // The text up to its terminating zero; empty without a value.
     String AsString() const override;
+    // AsString into a text the caller keeps, reusing its room; false without a value.
+    bool ReadText(String& text) const;
     std::int32_t AsInteger() const override;
     std::int64_t AsLargeInt() const override;
     double AsFloat() const override;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <type_traits>
 
 namespace ortavo {
 
@@ -17,9 +18,35 @@ namespace {
 
 constexpr int GeneralDigits = 15;
 
-void AppendDigits(String& out, std::string_view digits) {
-    for (char c : digits)
-        out += static_cast<char16_t>(c);
+// The number texts are written once, for both UTF-16 and UTF-8 text: the digits are
+// ASCII, only a separator may need more than one UTF-8 byte.
+void Put(String& out, char c) {
+    out += static_cast<char16_t>(c);
+}
+void Put(std::string& out, char c) {
+    out += c;
+}
+void PutSeparator(String& out, char16_t separator) {
+    out += separator;
+}
+void PutSeparator(std::string& out, char16_t separator) {
+    if (separator < 0x80)
+        out += static_cast<char>(separator);
+    else
+        AppendUtf8(StringView(&separator, 1), out);
+}
+
+template <typename Text> void AppendDigits(Text& out, std::string_view digits) {
+    if constexpr (std::is_same_v<Text, std::string>) {
+        out.append(digits);
+    } else {
+        for (char c : digits)
+            Put(out, c);
+    }
+}
+
+template <typename Text> void AppendZeros(Text& out, std::size_t count) {
+    out.append(count, '0');
 }
 
 [[noreturn]] void FloatError(StringView text) {
@@ -31,15 +58,13 @@ void AppendTwo(String& out, int value) {
     out += static_cast<char16_t>(u'0' + value % 10);
 }
 
-} // namespace
-
-String FloatToStr(double value, const FormatSettings& settings) {
+template <typename Text> void AppendFloat(double value, const FormatSettings& settings, Text& out) {
     if (std::isnan(value))
-        return u"NAN";
+        return AppendDigits(out, "NAN");
     if (std::isinf(value))
-        return value < 0 ? u"-INF" : u"INF";
+        return AppendDigits(out, value < 0 ? "-INF" : "INF");
     if (value == 0)
-        return u"0";
+        return Put(out, '0');
     // 15 significant digits, correctly rounded from the double: d.dddddddddddddde±x.
     char buffer[40];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
@@ -54,59 +79,60 @@ String FloatToStr(double value, const FormatSettings& settings) {
     digitBuffer[count++] = text[0];
     for (std::size_t i = 2; i < e; ++i)
         digitBuffer[count++] = text[i];
+    // The exponent: its sign, always written, and its digits.
     int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
-                    exponent);
+    for (std::size_t i = e + 2; i < text.size(); ++i)
+        exponent = exponent * 10 + (text[i] - '0');
+    if (text[e + 1] == '-')
+        exponent = -exponent;
     while (count > 1 && digitBuffer[count - 1] == '0')
         --count;
     const std::string_view digits(digitBuffer, count);
 
-    String out;
     if (negative)
-        out += u'-';
+        Put(out, '-');
     if (exponent >= GeneralDigits || exponent < -4) {
-        out += static_cast<char16_t>(digits[0]);
+        Put(out, digits[0]);
         if (digits.size() > 1) {
-            out += settings.DecimalSeparator;
+            PutSeparator(out, settings.DecimalSeparator);
             AppendDigits(out, digits.substr(1));
         }
-        out += u'E';
+        Put(out, 'E');
         if (exponent < 0)
-            out += u'-';
+            Put(out, '-');
         char exponentDigits[8];
         const auto end = std::to_chars(exponentDigits, exponentDigits + sizeof exponentDigits,
                                        std::abs(exponent));
         AppendDigits(out, std::string_view(exponentDigits,
                                            static_cast<std::size_t>(end.ptr - exponentDigits)));
-        return out;
+        return;
     }
     if (exponent < 0) {
-        out += u'0';
-        out += settings.DecimalSeparator;
-        out.append(static_cast<std::size_t>(-exponent - 1), u'0');
+        Put(out, '0');
+        PutSeparator(out, settings.DecimalSeparator);
+        AppendZeros(out, static_cast<std::size_t>(-exponent - 1));
         AppendDigits(out, digits);
-        return out;
+        return;
     }
     const auto whole = static_cast<std::size_t>(exponent) + 1;
     if (digits.size() <= whole) {
         AppendDigits(out, digits);
-        out.append(whole - digits.size(), u'0');
-        return out;
+        AppendZeros(out, whole - digits.size());
+        return;
     }
     AppendDigits(out, digits.substr(0, whole));
-    out += settings.DecimalSeparator;
+    PutSeparator(out, settings.DecimalSeparator);
     AppendDigits(out, digits.substr(whole));
-    return out;
 }
 
-String CurrToStr(Currency value, const FormatSettings& settings) {
+template <typename Text>
+void AppendCurrency(Currency value, const FormatSettings& settings, Text& out) {
     // The magnitude as unsigned, so that the lowest value has one too.
     const bool negative = value < 0;
     const std::uint64_t magnitude =
         negative ? std::uint64_t(0) - static_cast<std::uint64_t>(value) : std::uint64_t(value);
-    String out;
     if (negative)
-        out += u'-';
+        Put(out, '-');
     char whole[24];
     const auto end = std::to_chars(whole, whole + sizeof whole, magnitude / CurrencyOne);
     AppendDigits(out, std::string_view(whole, static_cast<std::size_t>(end.ptr - whole)));
@@ -118,10 +144,31 @@ String CurrToStr(Currency value, const FormatSettings& settings) {
         std::string_view text(digits, 4);
         while (text.back() == '0')
             text.remove_suffix(1);
-        out += settings.DecimalSeparator;
+        PutSeparator(out, settings.DecimalSeparator);
         AppendDigits(out, text);
     }
+}
+
+} // namespace
+
+String FloatToStr(double value, const FormatSettings& settings) {
+    String out;
+    AppendFloat(value, settings, out);
     return out;
+}
+
+void AppendFloatText(double value, std::string& out, const FormatSettings& settings) {
+    AppendFloat(value, settings, out);
+}
+
+String CurrToStr(Currency value, const FormatSettings& settings) {
+    String out;
+    AppendCurrency(value, settings, out);
+    return out;
+}
+
+void AppendCurrText(Currency value, std::string& out, const FormatSettings& settings) {
+    AppendCurrency(value, settings, out);
 }
 
 bool TryStrToCurr(StringView text, Currency& value, const FormatSettings& settings) {

@@ -7,6 +7,7 @@
 #include "base/String.h"
 
 #include <cstdint>
+#include <string>
 
 namespace ortavo {
 
@@ -19,6 +20,11 @@ inline constexpr Currency CurrencyOne = 10000;
 String FloatToStr(double value, const FormatSettings& settings = CurrentFormatSettings());
 // The exact value with trailing fractional zeros and a bare separator dropped.
 String CurrToStr(Currency value, const FormatSettings& settings = CurrentFormatSettings());
+// The same texts in UTF-8, added to the end of out.
+void AppendFloatText(double value, std::string& out,
+                     const FormatSettings& settings = CurrentFormatSettings());
+void AppendCurrText(Currency value, std::string& out,
+                    const FormatSettings& settings = CurrentFormatSettings());
 // An exact decimal text with at most four decimals; false for another form or overflow.
 bool TryStrToCurr(StringView text, Currency& value,
                   const FormatSettings& settings = CurrentFormatSettings());

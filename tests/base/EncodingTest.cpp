@@ -41,6 +41,22 @@ TEST(Encoding, Utf8AndUtf16RoundTrip) {
     EXPECT_EQ(be.Decode(be.Encode(text)), text);
 }
 
+TEST(Encoding, AppendingAndDecodingIntoKeptText) {
+    // After what is there already; an ASCII start, then the rest; a lone surrogate is U+FFFD.
+    std::string out = "x";
+    const String text = String(u"ab\u00E7\U0001D11E") + char16_t(0xD800) + u'c';
+    AppendUtf8(text, out);
+    EXPECT_EQ(out, "xab\xC3\xA7\xF0\x9D\x84\x9E\xEF\xBF\xBD"
+                   "c");
+    // A kept text holds only the last value, also after a longer one.
+    String kept;
+    for (const auto* encoding : {&Encoding::Ansi(), &Encoding::Utf8()}) {
+        encoding->DecodeInto("longer text", kept);
+        encoding->DecodeInto("A\xC3\xA7", kept);
+        EXPECT_EQ(kept, encoding->Decode("A\xC3\xA7"));
+    }
+}
+
 TEST(Encoding, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(FromUtf8("a\xC3(b\xFF"), u"a\uFFFD(b\uFFFD");
     EXPECT_EQ(FromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");

@@ -123,6 +123,21 @@ TEST_P(QueryListingTest, ValuesComeBackWhole) {
     EXPECT_EQ(r.out, "ID\tN152\n1\t\\N\n2\t10000000000000000\n");
 }
 
+TEST_P(QueryListingTest, AFailingRowEndsTheListingAfterTheRowsBeforeIt) {
+    // Rows of 50 bytes: the 2,999 before the failing one are written in several pieces.
+    const std::string pad(40, 'x');
+    const Result r = Query(
+        {Name(), "SELECT N, '" + pad +
+                     "' AS P, 1 / (3000 - N) AS Q FROM (SELECT ROW_NUMBER() "
+                     "OVER () AS N FROM RDB$TYPES A CROSS JOIN RDB$TYPES B) WHERE N <= 3100"});
+    std::string expected = "N\tP\tQ\n";
+    for (int n = 1; n < 3000; ++n)
+        expected += std::to_string(n) + "\t" + pad + (n == 2999 ? "\t1\n" : "\t0\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err.rfind("error: ", 0), 0u) << r.err;
+}
+
 TEST_P(QueryListingTest, ErrorsAndUsage) {
     Result r = Query({Name(), "SELECT NOPE FROM T"});
     EXPECT_EQ(r.status, 1);

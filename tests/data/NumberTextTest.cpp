@@ -35,8 +35,16 @@ TEST(FloatToStrTest, GeneralFormWithFifteenDigits) {
         {1.0 / 3.0, u"0.333333333333333"},
         {-2.5e-10, u"-2.5E-10"},
     };
-    for (const Case& c : cases)
+    const FormatSettings middleDot = WithDecimalSeparator(u'\u00B7');
+    for (const Case& c : cases) {
         EXPECT_EQ(FloatToStr(c.value, dot), c.text) << c.value;
+        // The UTF-8 form, added after what is there, is the same text.
+        for (const FormatSettings* settings : {&dot, &middleDot}) {
+            std::string utf8 = "x";
+            AppendFloatText(c.value, utf8, *settings);
+            EXPECT_EQ(utf8, "x" + ToUtf8(FloatToStr(c.value, *settings))) << c.value;
+        }
+    }
     EXPECT_EQ(FloatToStr(1.5e-7, comma), u"1,5E-7");
     EXPECT_EQ(FloatToStr(12.5, comma), u"12,5");
 }
@@ -49,6 +57,12 @@ TEST(CurrToStrTest, ExactValueWithoutTrailingZeros) {
     EXPECT_EQ(CurrToStr(1, comma), u"0,0001");
     EXPECT_EQ(CurrToStr(0, comma), u"0");
     EXPECT_EQ(CurrToStr(INT64_MIN, comma), u"-922337203685477,5808");
+    const FormatSettings middleDot = WithDecimalSeparator(u'\u00B7');
+    for (const Currency value : {Currency(1059000000), Currency(-500), Currency(1), INT64_MIN}) {
+        std::string utf8 = "x";
+        AppendCurrText(value, utf8, middleDot);
+        EXPECT_EQ(utf8, "x" + ToUtf8(CurrToStr(value, middleDot))) << value;
+    }
 }
 
 TEST(CurrencyTextTest, ParsesExactDecimalsAndRefusesOtherForms) {

@@ -702,7 +702,8 @@ void TIBCustomDataSet::FillRecordFromRow(const TIBSQL& statement, int recordNumb
                                           static_cast<std::int32_t>(bytes.size()));
                 break;
             }
-            String text = encoding.Decode(bytes);
+            String& text = FDecoded;
+            encoding.DecodeInto(bytes, text);
             if (layout.Kind == TColumnKind::Fixed)
                 TrimFixedText(text, layout.DeclaredChars);
             const std::size_t room = static_cast<std::size_t>(layout.DataSize) / 2;
@@ -820,15 +821,16 @@ bool TIBCustomDataSet::GetFieldData(const TField& field, void* buffer) const {
         if (size < chars)
             RaiseClientError(ibxeFieldSizeMismatch, {field.FieldName()});
         auto* out = static_cast<char16_t*>(buffer);
-        const auto* text = dynamic_cast<const TStringField*>(&field);
-        const bool fixed = text && text->FixedChar();
         // A fixed text is stored whole, with the blanks the server padded it to its width;
         // Size is room for any value, not the width, so nothing is added.
         std::memcpy(out, data, static_cast<std::size_t>(chars) * 2);
         int end = chars;
-        if (type == SQL_TEXT && !fixed)
-            while (end > 0 && out[end - 1] == u' ')
-                --end;
+        if (type == SQL_TEXT) {
+            const auto* text = dynamic_cast<const TStringField*>(&field);
+            if (!text || !text->FixedChar())
+                while (end > 0 && out[end - 1] == u' ')
+                    --end;
+        }
         out[end] = u'\0';
         return true;
     }

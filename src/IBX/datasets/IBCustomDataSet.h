@@ -167,6 +167,8 @@ private:
     TRecordCache FOldBufferCache;
     std::size_t FBPos = 0, FBEnd = 0, FOBPos = 0, FOBEnd = 0;
     std::vector<std::byte> FModelBuffer;
+    // The text being stored, kept between rows for its room.
+    String FDecoded;
     std::vector<std::byte> FOldBuffer;
     std::vector<std::byte> FTempBuffer;
     std::vector<TColumnLayout> FColumns; // per result column, from the model record
