@@ -22,6 +22,8 @@ struct TRunArguments {
     std::optional<std::string> User;
     std::optional<std::string> Password;
     bool DryRun = false;
+    // Every statement prepared anew, as before the connection kept them; for comparing.
+    bool NoStatementCache = false;
     std::optional<std::string> Journal;
     std::vector<std::string> Positional;
 };
@@ -92,6 +94,10 @@ std::optional<TRunArguments> ParseArguments(const std::vector<std::string>& args
             parsed.DryRun = true;
             continue;
         }
+        if (arg == "--no-statement-cache") {
+            parsed.NoStatementCache = true;
+            continue;
+        }
         std::optional<std::string>* target = nullptr;
         std::string name = arg, value;
         bool inlineValue = false;
@@ -145,6 +151,7 @@ int Run(const TRunArguments& arguments, std::ostream& out, std::ostream& err) {
         params.Add(u"user_name=" + user);
         params.Add(u"password=" + password);
     }
+    components.Base.SetKeepStatements(!arguments.NoStatementCache);
     TRunOptions options;
     options.DryRun = arguments.DryRun;
     options.Journal = journal.get();

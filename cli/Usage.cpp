@@ -7,8 +7,8 @@ void WriteUsage(std::ostream& out) {
     out << "usage: ortavo-cli inspect FILE\n"
            "       ortavo-cli query [--user NAME] [--password TEXT] [--charset NAME] DATABASE "
            "SELECT\n"
-           "       ortavo-cli run [--user NAME] [--password TEXT] [--dry-run] [--journal FILE] "
-           "DATABASE FILE\n"
+           "       ortavo-cli run [--user NAME] [--password TEXT] [--dry-run] [--journal FILE]\n"
+           "                      [--no-statement-cache] DATABASE FILE\n"
            "       ortavo-cli --help | -h\n"
            "       ortavo-cli --version\n"
            "\n"
@@ -17,7 +17,8 @@ void WriteUsage(std::ostream& out) {
            "         unless --user); nothing is changed\n"
            "run      reconciles the coupons of FILE with the sales of DATABASE, as the window's\n"
            "         \"Iniciar\" does (user VORAS unless --user); --dry-run keeps nothing;\n"
-           "         --journal appends a CSV row for every sale overwritten\n";
+           "         --journal appends a CSV row for every sale overwritten;\n"
+           "         --no-statement-cache prepares every statement anew on the server\n";
 }
 
 void WriteVersion(std::ostream& out) {

@@ -150,6 +150,14 @@ void TIBDatabase::SetSQLDialect(int value) {
     FSQLDialect = value;
 }
 
+void TIBDatabase::SetKeepStatements(bool value) {
+    if (value == FKeepStatements)
+        return;
+    FKeepStatements = value;
+    if (!value && Connected())
+        FAttachmentResources.ReleaseAll(false);
+}
+
 int TIBDatabase::IdleTimer() const noexcept {
     return IdleTimerInterval(FTimer);
 }
@@ -368,6 +376,9 @@ void TIBDatabase::DetachDatabase(bool force) {
         step([&] { FTransactions[i]->FinishWithDefaultAction(); });
     if (force)
         FHandle = handle;
+    // What the links left kept on the attachment goes while the handle is still valid: a
+    // statement handle outliving its attachment could later name another one's statement.
+    FAttachmentResources.ReleaseAll(force);
     if (!FHandleIsShared && FHandle != 0) {
         const ISC_STATUS status =
             Call(Library().isc_detach_database(ThreadStatusVector(), &FHandle), false);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "IBX/CustomConnection.h"
+#include "IBX/IBAttachmentResources.h"
 #include "IBX/IBBase.h"
 #include "IBX/IBTransaction.h"
 #include "base/Encoding.h"
@@ -72,6 +73,12 @@ public:
     void SetTraceFlags(TTraceFlags value) noexcept { FTraceFlags = value; }
     bool AllowStreamedConnected() const noexcept { return FAllowStreamedConnected; }
     void SetAllowStreamedConnected(bool value) noexcept { FAllowStreamedConnected = value; }
+    // Whether statements leave their prepared server statements with the connection for
+    // the next statement of the same text; true. Turning it off drops what is kept.
+    bool KeepStatements() const noexcept { return FKeepStatements; }
+    void SetKeepStatements(bool value);
+    // What statements and datasets keep on the attachment; released before every detach.
+    TIBAttachmentResources& AttachmentResources() noexcept { return FAttachmentResources; }
 
     isc_db_handle Handle() const noexcept { return FHandle; }
     isc_db_handle* HandleAddress() noexcept { return &FHandle; }
@@ -178,6 +185,8 @@ private:
     TIBTransaction* FInternalTransaction = nullptr; // owned as a component
     TIBTimer* FTimer = nullptr;                     // owned as a component, while IdleTimer > 0
     bool FAllowStreamedConnected = true;
+    bool FKeepStatements = true;
+    TIBAttachmentResources FAttachmentResources;
     std::shared_ptr<TIBSchema> FSchema; // the schema cache, none until one is taken
     std::shared_ptr<IGDSLibrary> FGDSLibrary;
     String FCharacterSet;
