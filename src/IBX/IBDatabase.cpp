@@ -372,13 +372,14 @@ void TIBDatabase::DetachDatabase(bool force) {
     };
     for (std::size_t i = 0; i < FSQLObjects.size(); ++i)
         step([&] { FSQLObjects[i]->NotifyBeforeDatabaseDisconnect(); });
+    // What the links left kept on the attachment goes before the transactions end, as the
+    // links' own statements do, and before the detach: a statement handle outliving its
+    // attachment could later name another attachment's statement.
+    FAttachmentResources.ReleaseAll(force);
     for (std::size_t i = 0; i < FTransactions.size(); ++i)
         step([&] { FTransactions[i]->FinishWithDefaultAction(); });
     if (force)
         FHandle = handle;
-    // What the links left kept on the attachment goes while the handle is still valid: a
-    // statement handle outliving its attachment could later name another one's statement.
-    FAttachmentResources.ReleaseAll(force);
     if (!FHandleIsShared && FHandle != 0) {
         const ISC_STATUS status =
             Call(Library().isc_detach_database(ThreadStatusVector(), &FHandle), false);
