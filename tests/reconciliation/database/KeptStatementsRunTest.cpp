@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace ortavo;
 using namespace ortavo::test;
 
@@ -17,6 +19,10 @@ struct TKeptCase {
     TAccess Access;
     TBusinessShape Shape;
 };
+
+void PrintTo(const TKeptCase& c, std::ostream* out) {
+    *out << AccessName(c.Access) << c.Shape.Name();
+}
 
 std::vector<TKeptCase> KeptCases() {
     std::vector<TKeptCase> cases;
