@@ -16,6 +16,9 @@ public:
     // dropped; forced (the connection may be lost), the first failure ends the freeing and
     // the rest is only forgotten, since the detach takes it with the attachment anyway.
     virtual void Release(bool forced) noexcept = 0;
+    // The attachment is lost: forget what is held on it without any server call; the
+    // detach frees it with the attachment.
+    virtual void Abandon() noexcept = 0;
 };
 
 // Ownership: owned by the connection; each resource lives until the connection goes.
@@ -34,6 +37,10 @@ public:
     void ReleaseAll(bool forced) noexcept {
         for (const auto& item : FItems)
             item->Release(forced);
+    }
+    void AbandonAll() noexcept {
+        for (const auto& item : FItems)
+            item->Abandon();
     }
 
 private:

@@ -113,6 +113,11 @@ public:
 
     // Disconnects, ignoring every server error.
     void ForceClose();
+    // ForceClose of a connection the server reported lost or shut down: nothing is asked of
+    // the server but the detach.
+    void ForceCloseLost();
+    // A ForceCloseLost is under way.
+    bool Lost() const noexcept { return FLost; }
     void CheckActive() const;
     void CheckInactive() const;
     void CheckDatabaseName() const;
@@ -186,6 +191,7 @@ private:
     TIBTimer* FTimer = nullptr;                     // owned as a component, while IdleTimer > 0
     bool FAllowStreamedConnected = true;
     bool FKeepStatements = true;
+    bool FLost = false;
     TIBAttachmentResources FAttachmentResources;
     std::shared_ptr<TIBSchema> FSchema; // the schema cache, none until one is taken
     std::shared_ptr<IGDSLibrary> FGDSLibrary;

@@ -102,6 +102,14 @@ bool TIBStatementCache::Drop(TIBStatementCell cell) noexcept {
     return dropped;
 }
 
+void TIBStatementCache::Abandon() noexcept {
+    // The client library still knows these cells and clears them at the detach, so they
+    // live on with the cache.
+    for (TEntry& entry : FEntries)
+        Store(FOrphans, std::move(entry.Cell));
+    FEntries.clear();
+}
+
 void TIBStatementCache::Release(bool forced) noexcept {
     bool reachable = true;
     for (TEntry& entry : FEntries) {

@@ -49,6 +49,7 @@ public:
     std::size_t Count() const noexcept { return FEntries.size(); }
 
     void Release(bool forced) noexcept override;
+    void Abandon() noexcept override;
 
 private:
     struct TEntry {
