@@ -28,6 +28,8 @@ struct TRunArguments {
     std::optional<std::string> Password;
     std::optional<std::string> PasswordFile;
     bool DryRun = false;
+    // Every statement prepared anew, as before the connection kept them; for comparing.
+    bool NoStatementCache = false;
     std::optional<std::string> Journal;
     std::optional<std::string> LockTimeout;
     std::vector<std::string> Positional;
@@ -107,6 +109,10 @@ std::optional<TRunArguments> ParseArguments(const std::vector<std::string>& args
         }
         if (arg == "--dry-run") {
             parsed.DryRun = true;
+            continue;
+        }
+        if (arg == "--no-statement-cache") {
+            parsed.NoStatementCache = true;
             continue;
         }
         std::optional<std::string>* target = nullptr;
@@ -191,6 +197,7 @@ int Run(const TRunArguments& arguments, const std::optional<std::string>& passwo
     }
     if (arguments.LockTimeout)
         SetLockTimeout(components.TR, *LockTimeoutSeconds(*arguments.LockTimeout));
+    components.Base.SetKeepStatements(!arguments.NoStatementCache);
     TRunOptions options;
     options.DryRun = arguments.DryRun;
     options.Journal = journal.get();

@@ -1,9 +1,11 @@
-// The reconciliation run on N sales, beside a reference doing the same server work; not a
+// The reconciliation run on N sales, beside references doing the same server work; not a
 // test.   bench_run [sales=20000] [runs=3]
-// ortavo-cli run is timed as a process (start, attach, file, every statement, exit) beside
-// a minimal program calling the client directly (this executable started anew with
-// "direct DATABASE FILE"): the same statements, each prepared anew, the same commits. Two files: 20
-// % of the coupons differ, or none. Embedded and over loopback; medians of wall time.
+// ortavo-cli run is timed as a process (start, attach, file, every statement, exit), with
+// the connection keeping its prepared statements and without (--no-statement-cache), beside
+// two minimal programs calling the client directly (this executable started anew with
+// "direct each|once DATABASE FILE"): the same statements and commits, each statement
+// prepared anew per use, or prepared once and kept. Two files: 20 % of the coupons differ,
+// or none. Embedded and over loopback; medians of wall time, all four side by side per case.
 #include "BusinessDatabase.h"
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,21 +85,38 @@ double Spawn(std::vector<std::string> args) {
     return seconds;
 }
 
-// A statement prepared anew, executed with the given input area, its rows fetched into the
-// output area (when it has one), and freed.
+// A statement executed with the given input area, its rows fetched into the output area
+// (when it has one). Prepared anew and freed each time, or (once) prepared at its first use
+// and kept, its cursor closed after the rows.
 class TDirect {
 public:
-    TDirect(isc_db_handle* db, isc_tr_handle* tr) : FDb(db), FTr(tr) {}
+    TDirect(isc_db_handle* db, isc_tr_handle* tr, bool once) : FDb(db), FTr(tr), FOnce(once) {}
+    // Before the detach, as a program keeping statements must.
+    void DropKept() {
+        for (auto& [sql, stmt] : FKept)
+            Check(Client().isc_dsql_free_statement(ThreadStatusVector(), &stmt, DSQL_drop));
+        FKept.clear();
+    }
     template <typename OnRow> void Run(const char* sql, XSQLDA* in, XSQLDA* out, OnRow&& onRow) {
         IGDSLibrary& client = Client();
         isc_stmt_handle stmt = 0;
-        Check(client.isc_dsql_alloc_statement2(ThreadStatusVector(), FDb, &stmt));
-        Check(client.isc_dsql_prepare(ThreadStatusVector(), FTr, &stmt, 0, sql, 3, out));
+        if (FOnce && FKept.contains(sql)) {
+            stmt = FKept[sql];
+        } else {
+            Check(client.isc_dsql_alloc_statement2(ThreadStatusVector(), FDb, &stmt));
+            Check(client.isc_dsql_prepare(ThreadStatusVector(), FTr, &stmt, 0, sql, 3, out));
+        }
         Check(client.isc_dsql_execute(ThreadStatusVector(), FTr, &stmt, 1, in));
         if (out)
             while (client.isc_dsql_fetch(ThreadStatusVector(), &stmt, 1, out) == 0)
                 onRow();
-        Check(client.isc_dsql_free_statement(ThreadStatusVector(), &stmt, DSQL_drop));
+        if (!FOnce) {
+            Check(client.isc_dsql_free_statement(ThreadStatusVector(), &stmt, DSQL_drop));
+            return;
+        }
+        if (out)
+            Check(client.isc_dsql_free_statement(ThreadStatusVector(), &stmt, DSQL_close));
+        FKept[sql] = stmt;
     }
     void Run(const char* sql, XSQLDA* in) {
         Run(sql, in, nullptr, [] {});
@@ -105,6 +125,8 @@ public:
 private:
     isc_db_handle* FDb;
     isc_tr_handle* FTr;
+    bool FOnce;
+    std::map<std::string, isc_stmt_handle> FKept;
 };
 
 // One described variable pointed at a caller's value.
@@ -125,7 +147,7 @@ XSQLDA* Area(char* storage, short count) {
 
 // The run's server work with direct client calls: attach, the branch, the procedure, then
 // per coupon the select and, when the amounts differ, both updates and one commit.
-void Direct(const std::string& database, const std::string& path) {
+void Direct(bool once, const std::string& database, const std::string& path) {
     IGDSLibrary& client = Client();
     std::ifstream file(path, std::ios::binary);
     std::stringstream all;
@@ -138,7 +160,7 @@ void Direct(const std::string& database, const std::string& path) {
                                      database.data(), &db, static_cast<short>(dpb.size()),
                                      dpb.data()));
     Check(client.isc_start_transaction(ThreadStatusVector(), &tr, 1, &db, 0, nullptr));
-    TDirect direct(&db, &tr);
+    TDirect direct(&db, &tr, once);
     short nulls[4] = {};
     alignas(XSQLDA) char inStorage[XSQLDA_LENGTH(4)] = {}, outStorage[XSQLDA_LENGTH(3)] = {};
     XSQLDA* in = nullptr;
@@ -211,6 +233,7 @@ void Direct(const std::string& database, const std::string& path) {
         Check(client.isc_commit_retaining(ThreadStatusVector(), &tr));
     }
     Check(client.isc_commit_transaction(ThreadStatusVector(), &tr));
+    direct.DropKept();
     Check(client.isc_detach_database(ThreadStatusVector(), &db));
 }
 
@@ -222,11 +245,11 @@ double Median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The reference program: this executable started anew, like ortavo-cli, so both pay for
+    // The reference programs: this executable started anew, like ortavo-cli, so all pay for
     // their process, the client library and (embedded) the engine's start.
-    if (argc == 4 && std::string(argv[1]) == "direct") {
+    if (argc == 5 && std::string(argv[1]) == "direct") {
         try {
-            Direct(argv[2], argv[3]);
+            Direct(std::string(argv[2]) == "once", argv[3], argv[4]);
             return 0;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
@@ -240,8 +263,9 @@ int main(int argc, char** argv) {
         std::printf("load: ");
         std::fflush(stdout);
         std::system("uptime");
-        std::printf("%-9s %-10s %12s %12s %7s  (%d sales, medians of %d)\n", "access", "file",
-                    "ortavo-cli", "direct", "ratio", sales, repeats);
+        std::printf("%-9s %-10s %9s %9s %9s %9s %8s %8s  (%d sales, medians of %d, seconds)\n",
+                    "access", "file", "cli kept", "cli anew", "dir each", "dir once", "kept/1",
+                    "anew/1", sales, repeats);
         for (TAccess access : {TAccess::Embedded, TAccess::Server}) {
             TBusinessDatabase db(access);
             Populate(db, sales);
@@ -250,17 +274,27 @@ int main(int argc, char** argv) {
             for (bool differing : {true, false}) {
                 const std::string file = WriteFile(
                     folder + (differing ? "/differing.txt" : "/equal.txt"), sales, differing);
-                std::vector<double> cli, direct;
-                for (int i = 0; i < repeats; ++i) {
-                    Reset(db);
-                    cli.push_back(Spawn({ORTAVO_CLI, "run", "--user", "SYSDBA", "--password",
-                                         SysdbaPassword(), database, file}));
-                    Reset(db);
-                    direct.push_back(Spawn({self, "direct", database, file}));
-                }
-                const double c = Median(cli), d = Median(direct);
-                std::printf("%-9s %-10s %10.3f s %10.3f s %7.2f\n", AccessName(access).c_str(),
-                            differing ? "20% differ" : "none", c, d, c / d);
+                const std::vector<std::vector<std::string>> commands = {
+                    {ORTAVO_CLI, "run", "--user", "SYSDBA", "--password", SysdbaPassword(),
+                     database, file},
+                    {ORTAVO_CLI, "run", "--no-statement-cache", "--user", "SYSDBA", "--password",
+                     SysdbaPassword(), database, file},
+                    {self, "direct", "each", database, file},
+                    {self, "direct", "once", database, file},
+                };
+                // Interleaved, so that a change of the machine's load falls on all four.
+                std::vector<std::vector<double>> times(commands.size());
+                for (int i = 0; i < repeats; ++i)
+                    for (std::size_t c = 0; c < commands.size(); ++c) {
+                        Reset(db);
+                        times[c].push_back(Spawn(commands[c]));
+                    }
+                std::vector<double> m;
+                for (const auto& t : times)
+                    m.push_back(Median(t));
+                std::printf("%-9s %-10s %9.3f %9.3f %9.3f %9.3f %8.2f %8.2f\n",
+                            AccessName(access).c_str(), differing ? "20% differ" : "none", m[0],
+                            m[1], m[2], m[3], m[0] / m[3], m[1] / m[3]);
                 std::fflush(stdout);
             }
         }

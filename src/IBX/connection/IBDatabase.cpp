@@ -154,6 +154,14 @@ void TIBDatabase::SetSQLDialect(int value) {
     FSQLDialect = value;
 }
 
+void TIBDatabase::SetKeepStatements(bool value) {
+    if (value == FKeepStatements)
+        return;
+    FKeepStatements = value;
+    if (!value && Connected())
+        FAttachmentResources.ReleaseAll(false);
+}
+
 int TIBDatabase::IdleTimer() const noexcept {
     return IdleTimerInterval(FTimer);
 }
@@ -225,7 +233,7 @@ ISC_STATUS TIBDatabase::Call(ISC_STATUS status, bool raiseError) {
     if (raiseError && status > 0 && ConnectionLost()) {
         // The message is read before ForceClose makes further client calls.
         const IBDataBaseError error = ComposeDatabaseErrorMessage(GDSLibrary());
-        ForceClose();
+        ForceCloseLost();
         if (FTraceFlags & tfError)
             MonitorHook().SendError(IntToStr(error.SQLCode) + u" " + IntToStr(error.IBErrorCode) +
                                         u" " + error.Message,
@@ -374,6 +382,13 @@ void TIBDatabase::DetachDatabase(bool force) {
     };
     for (std::size_t i = 0; i < FSQLObjects.size(); ++i)
         step([&] { FSQLObjects[i]->NotifyBeforeDatabaseDisconnect(); });
+    // What the links left kept on the attachment goes before the transactions end, as the
+    // links' own statements do, and before the detach: a statement handle outliving its
+    // attachment could later name another attachment's statement.
+    if (FLost)
+        FAttachmentResources.AbandonAll();
+    else
+        FAttachmentResources.ReleaseAll(force);
     for (std::size_t i = 0; i < FTransactions.size(); ++i)
         step([&] { FTransactions[i]->FinishWithDefaultAction(); });
     if (force)
@@ -399,6 +414,21 @@ void TIBDatabase::ForceClose() {
     NotifyClients(false);
     DetachDatabase(true);
     FireEvent(AfterDisconnect);
+}
+
+void TIBDatabase::ForceCloseLost() {
+    // Firebird 3 may never answer a transaction end on an attachment shut down under it
+    // (deleted through MON$ATTACHMENTS) once a statement execution met the shutdown: it stops
+    // reading the connection and the client waits for ever. It does answer the detach. A
+    // lost connection can commit nothing anyway, so its transactions and kept statements
+    // are given up without a server call and go with the attachment at the detach.
+    struct TLost {
+        bool& Flag;
+        bool Was;
+        ~TLost() { Flag = Was; }
+    } lost{FLost, FLost};
+    FLost = true;
+    ForceClose();
 }
 
 void TIBDatabase::AddTransaction(TIBTransaction* transaction) {

@@ -5,6 +5,7 @@
 #include "IBX/connection/CustomConnection.h"
 #include "IBX/connection/IBBase.h"
 #include "IBX/connection/IBTransaction.h"
+#include "IBX/IBAttachmentResources.h"
 #include "base/Encoding.h"
 #include "base/StringList.h"
 
@@ -72,6 +73,12 @@ public:
     void SetTraceFlags(TTraceFlags value) noexcept { FTraceFlags = value; }
     bool AllowStreamedConnected() const noexcept { return FAllowStreamedConnected; }
     void SetAllowStreamedConnected(bool value) noexcept { FAllowStreamedConnected = value; }
+    // Whether statements leave their prepared server statements with the connection for
+    // the next statement of the same text; true. Turning it off drops what is kept.
+    bool KeepStatements() const noexcept { return FKeepStatements; }
+    void SetKeepStatements(bool value);
+    // What statements and datasets keep on the attachment; released before every detach.
+    TIBAttachmentResources& AttachmentResources() noexcept { return FAttachmentResources; }
 
     isc_db_handle Handle() const noexcept { return FHandle; }
     isc_db_handle* HandleAddress() noexcept { return &FHandle; }
@@ -106,6 +113,11 @@ public:
 
     // Disconnects, ignoring every server error.
     void ForceClose();
+    // ForceClose of a connection the server reported lost or shut down: nothing is asked of
+    // the server but the detach.
+    void ForceCloseLost();
+    // A ForceCloseLost is under way.
+    bool Lost() const noexcept { return FLost; }
     void CheckActive() const;
     void CheckInactive() const;
     void CheckDatabaseName() const;
@@ -178,6 +190,9 @@ private:
     TIBTransaction* FInternalTransaction = nullptr; // owned as a component
     TIBTimer* FTimer = nullptr;                     // owned as a component, while IdleTimer > 0
     bool FAllowStreamedConnected = true;
+    bool FKeepStatements = true;
+    bool FLost = false;
+    TIBAttachmentResources FAttachmentResources;
     std::shared_ptr<TIBSchema> FSchema; // the schema cache, none until one is taken
     std::shared_ptr<IGDSLibrary> FGDSLibrary;
     String FCharacterSet;

@@ -217,6 +217,15 @@ TIBDatabase* TIBTransaction::MainDatabase() const {
     return FDatabases.empty() ? nullptr : FDatabases.front();
 }
 
+bool TIBTransaction::AllDatabasesLost() const {
+    if (FDatabases.empty())
+        return false;
+    for (const TIBDatabase* database : FDatabases)
+        if (!database->Lost())
+            return false;
+    return true;
+}
+
 IGDSLibrary& TIBTransaction::Library() const {
     TIBDatabase* main = MainDatabase();
     if (main)
@@ -368,6 +377,12 @@ void TIBTransaction::EndOnServer(TIBTransactionAction action, bool force) {
         FHandleIsShared = false;
         return;
     }
+    if (force && AllDatabasesLost()) {
+        // The server cannot end it any more and might not answer (see
+        // TIBDatabase::ForceCloseLost); the detach ends it with the attachment.
+        FHandle = 0;
+        return;
+    }
     auto end = action == TIBTransactionAction::TACommit ? &IGDSLibrary::isc_commit_transaction
                                                         : &IGDSLibrary::isc_rollback_transaction;
     const ISC_STATUS status = Call((library.*end)(ThreadStatusVector(), &FHandle), false);
@@ -394,7 +409,7 @@ void TIBTransaction::RaiseEndError(IGDSLibrary& library) {
             // close ends this transaction as a forced end.
             std::exception_ptr error = std::current_exception();
             try {
-                main->ForceClose();
+                main->ForceCloseLost();
             } catch (...) {
                 // The server's error is the one to report; a handler's failure during the
                 // forced close would only hide it.

@@ -136,6 +136,8 @@ private:
     void TellMonitor(TIBTransactionAction action);
     void RaiseEndError(IGDSLibrary& library);
     TIBDatabase* MainDatabase() const;
+    // Every database of the transaction is being closed as lost.
+    bool AllDatabasesLost() const;
     IGDSLibrary& Library() const;
     void ParamsChanging();
     void TimerTick();

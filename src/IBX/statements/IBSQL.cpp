@@ -6,6 +6,7 @@
 #include "IBX/connection/IBDatabase.h"
 #include "IBX/connection/IBTransaction.h"
 #include "IBX/statements/IBSQLParamScan.h"
+#include "IBX/IBStatementCache.h"
 #include "base/Encoding.h"
 
 #include <cstdio>
@@ -21,6 +22,8 @@ constexpr ISC_STATUS StatusBadStatementHandle = 335544485;
 constexpr ISC_STATUS StatusStreamEOF = 335544572;
 constexpr ISC_STATUS StatusCursorCloseError = 335544577;
 constexpr ISC_STATUS StatusConnectionLost = 335544741;
+constexpr ISC_STATUS StatusBadRequestHandle = 335544327;
+constexpr ISC_STATUS StatusObjectInUse = 335544453;
 
 bool OpensCursor(TIBSQLTypes type) {
     return type == SQLSelect || type == SQLSelectForUpdate;
@@ -48,9 +51,9 @@ std::int32_t ReadLittleEndian(const char* bytes, int length) {
 } // namespace
 
 TIBStatementHandle::~TIBStatementHandle() {
-    if (FHandle && FLibrary) {
+    if (*FCell && FLibrary) {
         // A destructor cannot report; the server drops the statement with its attachment.
-        FLibrary->isc_dsql_free_statement(ThreadStatusVector(), &FHandle, DSQL_drop);
+        FLibrary->isc_dsql_free_statement(ThreadStatusVector(), FCell.get(), DSQL_drop);
     }
 }
 
@@ -235,12 +238,17 @@ void TIBSQL::Prepare() {
         RaiseClientError(ibxeEmptyQuery);
     try {
         IGDSLibrary& library = Library();
-        Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
-                                               FHandle.Address()),
-             true);
-        FHandle.SetLibrary(&library);
-        PrepareOnServer(library, Database()->Encoding().Encode(FProcessedSQL.Text()));
-        ReadStatementType(library);
+        const std::string text = Database()->Encoding().Encode(FProcessedSQL.Text());
+        if (!TakeKeptStatement(library, text)) {
+            Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
+                                                   FHandle.Address()),
+                 true);
+            FHandle.SetLibrary(&library);
+            PrepareOnServer(library, text);
+            ReadStatementType(library);
+        }
+        FPreparedText = text;
+        FPreparedDialect = Dialect();
         switch (FSQLType) {
         case SQLGetSegment:
         case SQLPutSegment:
@@ -266,6 +274,45 @@ void TIBSQL::Prepare() {
     }
 }
 
+bool TIBSQL::TakeKeptStatement(IGDSLibrary& library, const std::string& text) {
+    TIBStatementCache* cache = TIBStatementCache::Of(*Database());
+    int type = 0;
+    if (!cache || !cache->Take(text, Dialect(), FHandle.Cell(), type))
+        return false;
+    FHandle.SetLibrary(&library);
+    FSQLType = static_cast<TIBSQLTypes>(type);
+    FKept = true;
+    return true;
+}
+
+void TIBSQL::PrepareAnew(IGDSLibrary& library) {
+    FKept = false;
+    // The server has given the statement up already; dropping it only frees the handle.
+    library.isc_dsql_free_statement(ThreadStatusVector(), FHandle.Address(), DSQL_drop);
+    FHandle.Reset();
+    try {
+        Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
+                                               FHandle.Address()),
+             true);
+        PrepareOnServer(library, FPreparedText);
+    } catch (...) {
+        FPrepared = false;
+        FreeStatement(false);
+        throw;
+    }
+}
+
+ISC_STATUS TIBSQL::Execute(IGDSLibrary& library, const std::function<ISC_STATUS()>& call) {
+    const ISC_STATUS status = call();
+    // A kept statement outlives changes of the objects it uses, which the server answers
+    // with these codes; a statement prepared just now would not have met them.
+    if (status <= 0 || !FKept ||
+        !StatusVectorHas({StatusBadStatementHandle, StatusBadRequestHandle, StatusObjectInUse}))
+        return status;
+    PrepareAnew(library);
+    return call();
+}
+
 void TIBSQL::RaiseExecuteError(ISC_STATUS status) {
     if (StatusVectorHas({StatusCancelled}))
         FCanceled = true;
@@ -274,9 +321,10 @@ void TIBSQL::RaiseExecuteError(ISC_STATUS status) {
 
 void TIBSQL::ExecuteProcedure(IGDSLibrary& library) {
     const auto dialect = static_cast<unsigned short>(Dialect());
-    ISC_STATUS status =
-        library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
-                                  dialect, FSQLParams->AsXSQLDA(), FSQLRecord->AsXSQLDA());
+    ISC_STATUS status = Execute(library, [&] {
+        return library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
+                                         dialect, FSQLParams->AsXSQLDA(), FSQLRecord->AsXSQLDA());
+    });
     if (status <= 0)
         return;
     if (!StatusVectorHas({StatusBadStatementHandle})) {
@@ -302,9 +350,11 @@ void TIBSQL::ExecQuery() {
     IGDSLibrary& library = Library();
     const auto dialect = static_cast<unsigned short>(Dialect());
     if (OpensCursor(FSQLType)) {
-        const ISC_STATUS status =
-            library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
-                                      dialect, FSQLParams->AsXSQLDA(), nullptr);
+        const ISC_STATUS status = Execute(library, [&] {
+            return library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(),
+                                             FHandle.Address(), dialect, FSQLParams->AsXSQLDA(),
+                                             nullptr);
+        });
         if (status > 0)
             RaiseExecuteError(status);
         FOpen = true;
@@ -316,9 +366,10 @@ void TIBSQL::ExecQuery() {
     } else if (FSQLType == SQLExecProcedure) {
         ExecuteProcedure(library);
     } else {
-        const ISC_STATUS status =
-            library.isc_dsql_execute(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
-                                     dialect, FSQLParams->AsXSQLDA());
+        const ISC_STATUS status = Execute(library, [&] {
+            return library.isc_dsql_execute(ThreadStatusVector(), FBase->TRHandle(),
+                                            FHandle.Address(), dialect, FSQLParams->AsXSQLDA());
+        });
         if (status > 0)
             RaiseExecuteError(status);
     }
@@ -365,6 +416,8 @@ void TIBSQL::CloseCursor(bool raiseError) {
         return;
     const ISC_STATUS status = database->GDSLibrary()->isc_dsql_free_statement(
         ThreadStatusVector(), FHandle.Address(), DSQL_close);
+    if (status > 0 && !StatusVectorHas({StatusCursorCloseError}))
+        FCursorInDoubt = true;
     if (status <= 0 || !raiseError ||
         StatusVectorHas({StatusBadStatementHandle, StatusCursorCloseError}))
         return;
@@ -387,11 +440,19 @@ void TIBSQL::FreeStatement(bool raiseError) {
             // Dropping the statement closes its cursor on the server too.
             sql.FOpen = sql.FEOF = sql.FBOF = false;
             sql.FRecordCount = 0;
+            sql.FKept = sql.FCursorInDoubt = false;
         }
     } reset{*this};
     TIBDatabase* database = Database();
     if (!FHandle.Get() || !database || !database->Connected())
         return;
+    // A prepared statement with no cursor open stays with the connection for the next
+    // statement of the same text; one that failed to prepare is never kept.
+    if (FPrepared && !FOpen && !FCursorInDoubt)
+        if (TIBStatementCache* cache = TIBStatementCache::Of(*database)) {
+            cache->Keep(FPreparedText, FPreparedDialect, FHandle.Cell(), FSQLType);
+            return;
+        }
     IGDSLibrary* library = database->GDSLibrary();
     const ISC_STATUS status =
         library->isc_dsql_free_statement(ThreadStatusVector(), FHandle.Address(), DSQL_drop);

@@ -5,6 +5,7 @@
 #include "IBX/client/IBSQLMonitorHook.h"
 #include "IBX/connection/IBBase.h"
 #include "IBX/statements/IBXSQLDA.h"
+#include "IBX/IBStatementCache.h"
 #include "base/Component.h"
 #include "base/StringList.h"
 
@@ -40,24 +41,26 @@ enum TIBSQLTypes {
 };
 
 // The server statement handle, dropped when the owner goes. Dropping an owned handle
-// explicitly goes through TIBSQL::FreeHandle, which decides what to raise.
+// explicitly goes through TIBSQL::FreeHandle, which decides what to raise. The handle sits
+// in a cell of its own, which travels with it to and from the connection's kept statements.
 class TIBStatementHandle {
 public:
-    TIBStatementHandle() = default;
+    TIBStatementHandle() : FCell(std::make_unique<isc_stmt_handle>(0)) {}
     ~TIBStatementHandle();
     TIBStatementHandle(const TIBStatementHandle&) = delete;
     TIBStatementHandle& operator=(const TIBStatementHandle&) = delete;
 
-    isc_stmt_handle Get() const noexcept { return FHandle; }
-    isc_stmt_handle* Address() noexcept { return &FHandle; }
+    isc_stmt_handle Get() const noexcept { return *FCell; }
+    isc_stmt_handle* Address() noexcept { return FCell.get(); }
     // The library that allocated the handle; it drops it.
     void SetLibrary(IGDSLibrary* library) noexcept { FLibrary = library; }
     IGDSLibrary* Library() const noexcept { return FLibrary; }
     // Forgets the handle without dropping it.
-    void Reset() noexcept { FHandle = 0; }
+    void Reset() noexcept { *FCell = 0; }
+    TIBStatementCell& Cell() noexcept { return FCell; }
 
 private:
-    isc_stmt_handle FHandle = 0;
+    TIBStatementCell FCell;
     IGDSLibrary* FLibrary = nullptr;
 };
 
@@ -141,6 +144,12 @@ private:
     void DescribeRecord(IGDSLibrary& library);
     void CloseCursor(bool raiseError);
     void FreeStatement(bool raiseError);
+    // Takes the connection's kept server statement of this text, if there is one.
+    bool TakeKeptStatement(IGDSLibrary& library, const std::string& text);
+    // One execution call; a kept statement the server no longer accepts is prepared anew
+    // once and the call repeated.
+    ISC_STATUS Execute(IGDSLibrary& library, const std::function<ISC_STATUS()>& call);
+    void PrepareAnew(IGDSLibrary& library);
     void ExecuteProcedure(IGDSLibrary& library);
     void RaiseExecuteError(ISC_STATUS status);
     void SQLChanging(TStrings& sender);
@@ -163,6 +172,15 @@ private:
     std::unique_ptr<TIBXSQLDA> FSQLRecord;
     TIBSQLTypes FSQLType = SQLUnknown;
     bool FGenerateParamNames = false;
+    // The bytes and dialect the server statement was prepared from, the key under which
+    // the connection keeps it afterwards.
+    std::string FPreparedText;
+    int FPreparedDialect = 3;
+    // The server statement came from the connection's kept ones.
+    bool FKept = false;
+    // Closing the cursor failed, so the server statement may still have it open and must
+    // not be kept for another text.
+    bool FCursorInDoubt = false;
 };
 
 } // namespace ortavo

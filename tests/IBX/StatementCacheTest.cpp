@@ -1,0 +1,117 @@
+// The connection's kept statements: a text prepared again takes its server statement back,
+// the bound, what is never kept, a kept statement the server gave up, and the switch.
+#include "SQLTestFixture.h"
+
+#include "IBX/IBStatementCache.h"
+
+namespace ortavo::test {
+namespace {
+
+class StatementCacheTest : public SQLFixture {
+protected:
+    void SetUp() override {
+        SQLFixture::SetUp();
+        Schema("CREATE TABLE T (ID INTEGER NOT NULL, NAME VARCHAR(20))");
+        Schema("INSERT INTO T VALUES (1, 'one')");
+    }
+    std::size_t Kept() { return TIBStatementCache::Of(base)->Count(); }
+    String Name(int id) {
+        Prepare(u"SELECT NAME FROM T WHERE ID = :ID");
+        sql->ParamByName(u"ID")->SetAsLong(id);
+        sql->ExecQuery();
+        return sql->Eof() ? u"<none>" : sql->Fields(0)->AsString();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Setups, StatementCacheTest,
+                         ::testing::Values(TSQLSetup{TAccess::Embedded, 3, u""},
+                                           TSQLSetup{TAccess::Server, 1, u"UTF8"}),
+                         [](const auto& info) { return SQLSetupName(info.param); });
+
+TEST_P(StatementCacheTest, ATextPreparedAgainTakesItsStatementBack) {
+    EXPECT_EQ(Name(1), u"one"); // its cursor is left open
+    const isc_stmt_handle select = sql->Handle();
+    Prepare(u"UPDATE T SET NAME = :NAME WHERE ID = :ID");
+    const isc_stmt_handle update = sql->Handle();
+    EXPECT_EQ(Kept(), 1u);
+    sql->ParamByName(u"NAME")->SetAsString(u"uno");
+    sql->ParamByName(u"ID")->SetAsLong(1);
+    sql->ExecQuery();
+    EXPECT_EQ(sql->RowsAffected(), 1);
+
+    // Back to the select: the same server statement, described as before, cursor closed.
+    EXPECT_EQ(Name(1), u"uno");
+    EXPECT_EQ(sql->Handle(), select);
+    EXPECT_EQ(sql->SQLType(), SQLSelect);
+    EXPECT_EQ(sql->Params()->Count(), 1);
+    EXPECT_EQ(sql->Current()->Count(), 1);
+    Prepare(u"UPDATE T SET NAME = :NAME WHERE ID = :ID");
+    EXPECT_EQ(sql->Handle(), update);
+    EXPECT_EQ(sql->SQLType(), SQLUpdate);
+    EXPECT_EQ(sql->Current()->Count(), 0);
+
+    // The switch off drops what is kept and keeps nothing more.
+    base.SetKeepStatements(false);
+    EXPECT_EQ(TIBStatementCache::Of(base), nullptr);
+    EXPECT_EQ(Name(1), u"uno");
+    Prepare(u"SELECT 1 FROM RDB$DATABASE");
+    base.SetKeepStatements(true);
+    EXPECT_EQ(Kept(), 0u);
+
+    // A closed connection keeps nothing: the next attachment prepares anew.
+    EXPECT_EQ(Name(1), u"uno");
+    Prepare(u"SELECT 1 FROM RDB$DATABASE");
+    EXPECT_EQ(Kept(), 1u);
+    sql.reset(); // a statement going away leaves its server statement too
+    EXPECT_EQ(Kept(), 2u);
+    base.Close();
+    base.Open();
+    tr.StartTransaction();
+    sql = std::make_unique<TIBSQL>();
+    sql->SetDatabase(&base);
+    EXPECT_EQ(Kept(), 0u);
+    EXPECT_EQ(Name(1), u"uno");
+}
+
+TEST_P(StatementCacheTest, BoundedAndNeverHoldingFailuresOrOpenCursors) {
+    for (int i = 0; i < 40; ++i)
+        Prepare(u"SELECT " + IntToStr(i) + u" FROM RDB$DATABASE");
+    EXPECT_EQ(Kept(), TIBStatementCache::DefaultCapacity);
+    // The oldest texts were dropped on the server; preparing one again still works.
+    EXPECT_EQ(Run(u"SELECT 0 FROM RDB$DATABASE").Fields(0)->AsLong(), 0);
+
+    Prepare(u"SELECT 1 FROM RDB$DATABASE");
+    base.SetKeepStatements(false);
+    base.SetKeepStatements(true);
+    EXPECT_THROW(Prepare(u"SELECT NOPE FROM T"), EIBInterBaseError);
+    EXPECT_FALSE(sql->Prepared());
+    EXPECT_EQ(Kept(), 1u); // the text before it, not the one that failed
+    EXPECT_EQ(Name(1), u"one");
+    sql->FreeHandle(); // with its cursor open: dropped
+    EXPECT_EQ(Kept(), 1u);
+    EXPECT_EQ(Name(1), u"one");
+    sql->Close();
+    sql->FreeHandle();
+    EXPECT_EQ(Kept(), 2u);
+}
+
+// A kept statement the client library no longer has is prepared anew, unseen by the caller.
+TEST_P(StatementCacheTest, AStatementTheServerGaveUpIsPreparedAnew) {
+    Prepare(u"UPDATE T SET NAME = :NAME WHERE ID = :ID");
+    isc_stmt_handle update = sql->Handle();
+    EXPECT_EQ(Name(1), u"one");
+    isc_stmt_handle select = sql->Handle();
+    Prepare(u"SELECT 1 FROM RDB$DATABASE");
+    for (isc_stmt_handle* stale : {&update, &select})
+        ASSERT_EQ(Client().isc_dsql_free_statement(ThreadStatusVector(), stale, DSQL_drop), 0);
+
+    Prepare(u"UPDATE T SET NAME = :NAME WHERE ID = :ID");
+    sql->ParamByName(u"NAME")->SetAsString(u"uno");
+    sql->ParamByName(u"ID")->SetAsLong(1);
+    sql->ExecQuery();
+    EXPECT_EQ(sql->RowsAffected(), 1);
+    EXPECT_EQ(Name(1), u"uno");
+}
+
+} // namespace
+} // namespace ortavo::test

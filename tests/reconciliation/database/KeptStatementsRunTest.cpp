@@ -1,0 +1,123 @@
+// The whole run with the connection keeping its prepared statements and without: the same
+// log, boxes, errors and rows, on the business shapes, a trigger refusing a mark included.
+#include "RunFixture.h"
+
+#include "IBX/IBDatabase.h"
+#include "IBX/IBStatementCache.h"
+#include "base/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using namespace ortavo;
+using namespace ortavo::test;
+
+namespace {
+
+struct TKeptCase {
+    TAccess Access;
+    TBusinessShape Shape;
+};
+
+void PrintTo(const TKeptCase& c, std::ostream* out) {
+    *out << AccessName(c.Access) << c.Shape.Name();
+}
+
+std::vector<TKeptCase> KeptCases() {
+    std::vector<TKeptCase> cases;
+    for (const TBusinessShape& shape : BusinessShapes())
+        cases.push_back({TAccess::Embedded, shape});
+    cases.push_back({TAccess::Server, BusinessShapes().front()});
+    cases.push_back({TAccess::Server, BusinessShapes().back()});
+    return cases;
+}
+
+// What a run leaves: its log, boxes and error, and every sale's row.
+struct TRunTrace {
+    std::vector<std::string> Logged, Notices;
+    std::string Error;
+    std::vector<std::string> Rows;
+    bool operator==(const TRunTrace&) const = default;
+};
+
+class KeptStatementsRun : public ::testing::TestWithParam<TKeptCase> {
+protected:
+    ScopedFormatSettings Settings{ortavo::testing::WithDecimalSeparator(u'.')};
+    ortavo::testing::TempFolder Folder;
+
+    static constexpr int Sales = 8;
+
+    std::unique_ptr<TBusinessDatabase> Business() {
+        auto db = std::make_unique<TBusinessDatabase>(GetParam().Access, GetParam().Shape);
+        for (int i = 1; i <= Sales; ++i)
+            db->AddSale(
+                {i, "00010" + std::to_string(i), "2024-03-15", i == 1 ? "1.50" : "0.25", "0"});
+        db->Execute("CREATE EXCEPTION E_ESTADO 'estado recusado'");
+        db->Execute("GRANT USAGE ON EXCEPTION E_ESTADO TO PUBLIC");
+        db->Execute("CREATE TRIGGER MVTO_PAI_ESTADO FOR MVTO_PAI BEFORE UPDATE AS BEGIN "
+                    "IF (NEW.PAI_SEQU = 5 AND NEW.PAI_ESTADO = 'P') THEN EXCEPTION E_ESTADO; END");
+        return db;
+    }
+
+    static TRunTrace Trace(TRunHarness& run, TBusinessDatabase& db, const std::string& file) {
+        TRunTrace trace;
+        run.Front.Logged.clear();
+        run.Front.Notices.clear();
+        try {
+            run.Run(db.Name(), file);
+        } catch (const Exception& e) {
+            trace.Error = ToUtf8(e.Message());
+        }
+        trace.Logged = run.Front.Logged;
+        trace.Notices = run.Front.Notices;
+        for (int i = 1; i <= Sales; ++i) {
+            const TStoredSale sale = db.Sale(i);
+            trace.Rows.push_back(std::to_string(sale.Discount) + " " +
+                                 std::to_string(sale.Surcharge) + " " + sale.State.value_or("-"));
+        }
+        return trace;
+    }
+};
+
+} // namespace
+
+TEST_P(KeptStatementsRun, LeavesWhatARunWithoutThemLeaves) {
+    const std::string file = Folder.Write(
+        "memoria.txt",
+        FiscalText(
+            {HeaderLine(), CouponLine("000101", "20240315", 150, 0),
+             CouponLine("000102", "20240315", 225, 0), CouponLine("000103", "20240315", 25, 75),
+             CouponLine("000199", "20240315", 100, 0), CouponLine("000102", "20240315", 225, 0),
+             CouponLine("000104", "20240315", 401, 4),
+             CouponLine("000105", "20240315", 501, 5), // its mark is refused
+             CouponLine("000106", "20240315", 25, 0), CouponLine("000107", "20240315", 701, 0)}));
+    std::vector<TRunTrace> traces[2];
+    for (bool keep : {false, true}) {
+        const std::unique_ptr<TBusinessDatabase> db = Business();
+        TRunHarness run;
+        run.Components().Base.SetKeepStatements(keep);
+        traces[keep].push_back(Trace(run, *db, file));
+        EXPECT_EQ(TIBStatementCache::Of(run.Components().Base) != nullptr, keep);
+        // The trigger goes while the connection holds its statements; the rerun finishes.
+        db->Execute("DROP TRIGGER MVTO_PAI_ESTADO");
+        traces[keep].push_back(Trace(run, *db, file));
+        traces[keep].push_back(Trace(run, *db, file));
+    }
+    ASSERT_EQ(traces[0].size(), traces[1].size());
+    for (std::size_t i = 0; i < traces[0].size(); ++i) {
+        EXPECT_EQ(traces[1][i].Logged, traces[0][i].Logged) << "run " << i;
+        EXPECT_EQ(traces[1][i].Notices, traces[0][i].Notices) << "run " << i;
+        EXPECT_EQ(traces[1][i].Error, traces[0][i].Error) << "run " << i;
+        EXPECT_EQ(traces[1][i].Rows, traces[0][i].Rows) << "run " << i;
+    }
+    // The runs did what they were meant to: refused, finished, then found nothing to do.
+    EXPECT_NE(traces[1][0].Error.find("estado recusado"), std::string::npos);
+    EXPECT_TRUE(traces[1][1].Error.empty());
+    EXPECT_EQ(traces[1][2].Logged.back(), "Concluído");
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, KeptStatementsRun, ::testing::ValuesIn(KeptCases()),
+                         [](const ::testing::TestParamInfo<TKeptCase>& info) {
+                             return AccessName(info.param.Access) + info.param.Shape.Name();
+                         });
