@@ -3,9 +3,9 @@
 #pragma once
 
 #include "IBX/connection/CustomConnection.h"
+#include "IBX/connection/IBAttachmentResources.h"
 #include "IBX/connection/IBBase.h"
 #include "IBX/connection/IBTransaction.h"
-#include "IBX/IBAttachmentResources.h"
 #include "base/Encoding.h"
 #include "base/StringList.h"
 

@@ -6,7 +6,7 @@
 #include "IBX/connection/IBDatabase.h"
 #include "IBX/connection/IBTransaction.h"
 #include "IBX/statements/IBSQLParamScan.h"
-#include "IBX/IBStatementCache.h"
+#include "IBX/statements/IBStatementCache.h"
 #include "base/Encoding.h"
 
 #include <cstdio>

@@ -4,8 +4,8 @@
 
 #include "IBX/client/IBSQLMonitorHook.h"
 #include "IBX/connection/IBBase.h"
+#include "IBX/statements/IBStatementCache.h"
 #include "IBX/statements/IBXSQLDA.h"
-#include "IBX/IBStatementCache.h"
 #include "base/Component.h"
 #include "base/StringList.h"
 

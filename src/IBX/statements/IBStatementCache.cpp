@@ -1,9 +1,9 @@
 // The connection's kept server statements: taking, keeping, the bound and the release.
-#include "IBX/IBStatementCache.h"
+#include "IBX/statements/IBStatementCache.h"
 
-#include "IBX/IB.h"
-#include "IBX/IBDatabase.h"
-#include "IBX/IBIntf.h"
+#include "IBX/client/IB.h"
+#include "IBX/client/IBIntf.h"
+#include "IBX/connection/IBDatabase.h"
 
 namespace ortavo {
 

@@ -2,7 +2,7 @@
 // text changed, so that the same text prepared again on it costs no server work.
 #pragma once
 
-#include "IBX/IBAttachmentResources.h"
+#include "IBX/connection/IBAttachmentResources.h"
 
 #include <ibase.h>
 

@@ -2,7 +2,7 @@
 // the bound, what is never kept, a kept statement the server gave up, and the switch.
 #include "SQLTestFixture.h"
 
-#include "IBX/IBStatementCache.h"
+#include "IBX/statements/IBStatementCache.h"
 
 namespace ortavo::test {
 namespace {

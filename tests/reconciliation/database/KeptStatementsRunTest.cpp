@@ -2,8 +2,8 @@
 // log, boxes, errors and rows, on the business shapes, a trigger refusing a mark included.
 #include "RunFixture.h"
 
-#include "IBX/IBDatabase.h"
-#include "IBX/IBStatementCache.h"
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/statements/IBStatementCache.h"
 #include "base/Exception.h"
 
 #include <gtest/gtest.h>
