@@ -4,7 +4,7 @@
 #include "IBX/connection/IBTransaction.h"
 #include "IBX/statements/IBSQL.h"
 
-#include "TestDatabase.h"
+#include "IBX/connection/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
