@@ -1,5 +1,5 @@
 // The reconciliation run on N sales, beside references doing the same server work; not a
-// test.   bench_run [sales=20000] [runs=3]
+// test.   bench_run [sales=20000] [runs=3] [only: a case's name, as "Embedded/none"]
 // ortavo-cli run is timed as a process (start, attach, file, every statement, exit), with
 // the connection keeping its prepared statements and without (--no-statement-cache), beside
 // two minimal programs calling the client directly (this executable started anew with
@@ -258,6 +258,7 @@ int main(int argc, char** argv) {
     }
     const int sales = argc > 1 ? std::atoi(argv[1]) : 20000;
     const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
+    const std::string only = argc > 3 ? argv[3] : "";
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
     try {
         std::printf("load: ");
@@ -267,11 +268,15 @@ int main(int argc, char** argv) {
                     "access", "file", "cli kept", "cli anew", "dir each", "dir once", "kept/1",
                     "anew/1", sales, repeats);
         for (TAccess access : {TAccess::Embedded, TAccess::Server}) {
+            if (!only.empty() && only.find(AccessName(access)) == std::string::npos)
+                continue;
             TBusinessDatabase db(access);
             Populate(db, sales);
             const std::string folder = db.Database().Path().parent_path().string();
             const std::string database = ToUtf8(db.Name());
             for (bool differing : {true, false}) {
+                if (!only.empty() && only.find(differing ? "differ" : "none") == std::string::npos)
+                    continue;
                 const std::string file = WriteFile(
                     folder + (differing ? "/differing.txt" : "/equal.txt"), sales, differing);
                 const std::vector<std::vector<std::string>> commands = {

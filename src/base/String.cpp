@@ -176,6 +176,13 @@ String Trim(StringView text) {
     return TrimRight(TrimLeft(text));
 }
 
+bool IsBlank(StringView text) noexcept {
+    for (const char16_t c : text)
+        if (c > u' ')
+            return false;
+    return true;
+}
+
 String IntToStr(std::int64_t value) {
     return FromAscii(std::to_string(value));
 }

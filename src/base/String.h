@@ -31,6 +31,8 @@ bool SameTextFull(StringView a, StringView b);
 
 // Drops the characters at or below the blank from both ends (or one).
 String Trim(StringView text);
+// Whether Trim would leave nothing, without making the trimmed copy.
+bool IsBlank(StringView text) noexcept;
 String TrimLeft(StringView text);
 String TrimRight(StringView text);
 

@@ -161,17 +161,23 @@ void TIBSQL::SQLChanging(TStrings&) {
     }
 }
 
-void TIBSQL::PreprocessSQL() {
+void TIBSQL::PreprocessSQL(const String& source) {
+    FShape.ParamNames.clear();
     if (!FParamCheck) {
-        FProcessedSQL.Assign(FSQL);
-        FSQLParams->SetCount(0);
-        return;
+        FShape.ProcessedSQL = source;
+    } else {
+        TIBParamScan scan = ScanParams(source, FGenerateParamNames);
+        FShape.ProcessedSQL = std::move(scan.ProcessedSQL);
+        FShape.ParamNames = std::move(scan.Names);
     }
-    TIBParamScan scan = ScanParams(FSQL.Text(), FGenerateParamNames);
-    FSQLParams->SetCount(static_cast<int>(scan.Names.size()));
-    for (std::size_t i = 0; i < scan.Names.size(); ++i)
-        FSQLParams->AddName(scan.Names[i], static_cast<int>(i));
-    FProcessedSQL.SetText(scan.ProcessedSQL);
+    RegisterParams();
+}
+
+void TIBSQL::RegisterParams() {
+    FSQLParams->SetCount(static_cast<int>(FShape.ParamNames.size()));
+    for (std::size_t i = 0; i < FShape.ParamNames.size(); ++i)
+        FSQLParams->AddName(FShape.ParamNames[i], static_cast<int>(i));
+    FProcessedSQL.SetText(FShape.ProcessedSQL);
 }
 
 void TIBSQL::PrepareOnServer(IGDSLibrary& library, const std::string& text) {
@@ -194,7 +200,12 @@ void TIBSQL::ReadStatementType(IGDSLibrary& library) {
     FSQLType = static_cast<TIBSQLTypes>(ReadLittleEndian(reply + 3, length));
 }
 
-void TIBSQL::DescribeParams(IGDSLibrary& library) {
+void TIBSQL::DescribeParams(IGDSLibrary& library, bool kept) {
+    if (kept) {
+        FSQLParams->Redescribe(FShape.Params);
+        FSQLParams->Initialize();
+        return;
+    }
     const auto dialect = static_cast<unsigned short>(Dialect());
     if (XSQLDA* area = FSQLParams->AsXSQLDA()) {
         Call(library.isc_dsql_describe_bind(ThreadStatusVector(), FHandle.Address(), dialect, area),
@@ -206,12 +217,18 @@ void TIBSQL::DescribeParams(IGDSLibrary& library) {
                                                resized);
         }
     }
+    FShape.Params = FSQLParams->Described();
     FSQLParams->Initialize();
 }
 
-void TIBSQL::DescribeRecord(IGDSLibrary& library) {
+void TIBSQL::DescribeRecord(IGDSLibrary& library, bool kept) {
     const auto dialect = static_cast<unsigned short>(Dialect());
     FSQLRecord->SetCount(1);
+    if (kept) {
+        FSQLRecord->Redescribe(FShape.Record);
+        FSQLRecord->Initialize();
+        return;
+    }
     XSQLDA* area = FSQLRecord->AsXSQLDA();
     Call(library.isc_dsql_describe(ThreadStatusVector(), FHandle.Address(), dialect, area), true);
     if (area->sqld > area->sqln) {
@@ -222,6 +239,7 @@ void TIBSQL::DescribeRecord(IGDSLibrary& library) {
     } else if (area->sqld == 0) {
         FSQLRecord->SetCount(0);
     }
+    FShape.Record = FSQLRecord->Described();
     FSQLRecord->Initialize();
 }
 
@@ -231,24 +249,45 @@ void TIBSQL::Prepare() {
     FBase->CheckTransaction();
     if (FPrepared)
         return;
-    if (Trim(FSQL.Text()).empty())
-        RaiseClientError(ibxeEmptyQuery);
-    PreprocessSQL();
-    if (Trim(FProcessedSQL.Text()).empty())
+    const String source = FSQL.Text();
+    if (IsBlank(source))
         RaiseClientError(ibxeEmptyQuery);
     try {
         IGDSLibrary& library = Library();
-        const std::string text = Database()->Encoding().Encode(FProcessedSQL.Text());
-        if (!TakeKeptStatement(library, text)) {
+        TIBStatementCache* cache = TIBStatementCache::Of(*Database());
+        const int dialect = Dialect();
+        // A text prepared before on the connection brings back its scan and descriptions
+        // with its server statement.
+        bool kept = cache && cache->Take(source, FParamCheck, FGenerateParamNames, dialect,
+                                         FHandle.Cell(), FShape);
+        if (kept) {
+            RegisterParams();
+        } else {
+            FShape = TIBPreparedShape{};
+            PreprocessSQL(source);
+            if (IsBlank(FShape.ProcessedSQL))
+                RaiseClientError(ibxeEmptyQuery);
+            std::string sent = Database()->Encoding().Encode(FShape.ProcessedSQL);
+            kept = cache && TakeSentStatement(*cache, sent, dialect);
+            FShape.Source = source;
+            FShape.ParamCheck = FParamCheck;
+            FShape.GenerateParamNames = FGenerateParamNames;
+            FShape.Dialect = dialect;
+            FShape.Sent = std::move(sent);
+        }
+        if (kept) {
+            FKept = true;
+            FHandle.SetLibrary(&library);
+            FSQLType = static_cast<TIBSQLTypes>(FShape.Type);
+        } else {
             Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
                                                    FHandle.Address()),
                  true);
             FHandle.SetLibrary(&library);
-            PrepareOnServer(library, text);
+            PrepareOnServer(library, FShape.Sent);
             ReadStatementType(library);
+            FShape.Type = FSQLType;
         }
-        FPreparedText = text;
-        FPreparedDialect = Dialect();
         switch (FSQLType) {
         case SQLGetSegment:
         case SQLPutSegment:
@@ -257,10 +296,10 @@ void TIBSQL::Prepare() {
         default:
             if (FSQLType == SQLUnknown || FSQLType > SQLSetGenerator)
                 break;
-            DescribeParams(library);
+            DescribeParams(library, kept);
             if (FSQLType == SQLSelect || FSQLType == SQLExecProcedure ||
                 FSQLType == SQLSelectForUpdate)
-                DescribeRecord(library);
+                DescribeRecord(library, kept);
             else
                 FSQLRecord->SetCount(0);
             FCursor = FSQLType == SQLSelectForUpdate ? NewGuidText() : std::string();
@@ -274,14 +313,15 @@ void TIBSQL::Prepare() {
     }
 }
 
-bool TIBSQL::TakeKeptStatement(IGDSLibrary& library, const std::string& text) {
-    TIBStatementCache* cache = TIBStatementCache::Of(*Database());
-    int type = 0;
-    if (!cache || !cache->Take(text, Dialect(), FHandle.Cell(), type))
+bool TIBSQL::TakeSentStatement(TIBStatementCache& cache, const std::string& sent, int dialect) {
+    // Another text that scans to the same bytes: the statement and its descriptions serve,
+    // the scan just made stays.
+    TIBPreparedShape shape;
+    if (!cache.TakeSent(sent, dialect, FHandle.Cell(), shape))
         return false;
-    FHandle.SetLibrary(&library);
-    FSQLType = static_cast<TIBSQLTypes>(type);
-    FKept = true;
+    FShape.Type = shape.Type;
+    FShape.Params = std::move(shape.Params);
+    FShape.Record = std::move(shape.Record);
     return true;
 }
 
@@ -294,7 +334,7 @@ void TIBSQL::PrepareAnew(IGDSLibrary& library) {
         Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
                                                FHandle.Address()),
              true);
-        PrepareOnServer(library, FPreparedText);
+        PrepareOnServer(library, FShape.Sent);
     } catch (...) {
         FPrepared = false;
         FreeStatement(false);
@@ -332,9 +372,8 @@ void TIBSQL::ExecuteProcedure(IGDSLibrary& library) {
         return;
     }
     // The server forgot the statement: prepare the same text once more and run it again.
-    const std::string text = Database()->Encoding().Encode(FProcessedSQL.Text());
     library.isc_dsql_prepare(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(), 0,
-                             text.c_str(), dialect, nullptr);
+                             FShape.Sent.c_str(), dialect, nullptr);
     Call(library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
                                    dialect, FSQLParams->AsXSQLDA(), FSQLRecord->AsXSQLDA()),
          true);
@@ -450,7 +489,8 @@ void TIBSQL::FreeStatement(bool raiseError) {
     // statement of the same text; one that failed to prepare is never kept.
     if (FPrepared && !FOpen && !FCursorInDoubt)
         if (TIBStatementCache* cache = TIBStatementCache::Of(*database)) {
-            cache->Keep(FPreparedText, FPreparedDialect, FHandle.Cell(), FSQLType);
+            cache->Keep(FHandle.Cell(), std::move(FShape));
+            FShape = {};
             return;
         }
     IGDSLibrary* library = database->GDSLibrary();

@@ -137,15 +137,19 @@ public:
     int Dialect() const noexcept;
 
 private:
-    void PreprocessSQL();
+    // Scans the text for parameter markers into the shape, then registers them.
+    void PreprocessSQL(const String& source);
+    // Names the parameter variables and sets the processed text from the shape.
+    void RegisterParams();
     void PrepareOnServer(IGDSLibrary& library, const std::string& text);
     void ReadStatementType(IGDSLibrary& library);
-    void DescribeParams(IGDSLibrary& library);
-    void DescribeRecord(IGDSLibrary& library);
+    // From the server, or (kept) from the descriptions kept with the statement.
+    void DescribeParams(IGDSLibrary& library, bool kept);
+    void DescribeRecord(IGDSLibrary& library, bool kept);
     void CloseCursor(bool raiseError);
     void FreeStatement(bool raiseError);
-    // Takes the connection's kept server statement of this text, if there is one.
-    bool TakeKeptStatement(IGDSLibrary& library, const std::string& text);
+    // Takes the connection's kept server statement prepared from these bytes, if any.
+    bool TakeSentStatement(TIBStatementCache& cache, const std::string& sent, int dialect);
     // One execution call; a kept statement the server no longer accepts is prepared anew
     // once and the call repeated.
     ISC_STATUS Execute(IGDSLibrary& library, const std::function<ISC_STATUS()>& call);
@@ -172,10 +176,9 @@ private:
     std::unique_ptr<TIBXSQLDA> FSQLRecord;
     TIBSQLTypes FSQLType = SQLUnknown;
     bool FGenerateParamNames = false;
-    // The bytes and dialect the server statement was prepared from, the key under which
-    // the connection keeps it afterwards.
-    std::string FPreparedText;
-    int FPreparedDialect = 3;
+    // What preparing yielded: the key under which the connection keeps the server statement
+    // afterwards, and what comes back with it.
+    TIBPreparedShape FShape;
     // The server statement came from the connection's kept ones.
     bool FKept = false;
     // Closing the cursor failed, so the server statement may still have it open and must

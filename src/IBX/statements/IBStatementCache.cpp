@@ -30,24 +30,43 @@ TIBStatementCache* TIBStatementCache::Of(TIBDatabase& database) {
         [&database] { return std::make_unique<TIBStatementCache>(database); });
 }
 
-bool TIBStatementCache::Take(const std::string& text, int dialect, TIBStatementCell& cell,
-                             int& type) {
-    for (auto entry = FEntries.begin(); entry != FEntries.end(); ++entry)
-        if (entry->Dialect == dialect && entry->Text == text) {
-            if (*entry->Cell == 0) {
-                // The client library let the statement go (it clears the cell then).
-                Store(FSpare, std::move(entry->Cell));
-                FEntries.erase(entry);
-                return false;
-            }
-            FSpare.reserve(FSpare.size() + 1);
-            FSpare.push_back(std::move(cell));
-            cell = std::move(entry->Cell);
-            type = entry->Type;
+template <typename Matches>
+bool TIBStatementCache::TakeFirst(Matches matches, TIBStatementCell& cell,
+                                  TIBPreparedShape& shape) {
+    for (auto entry = FEntries.begin(); entry != FEntries.end(); ++entry) {
+        if (!matches(entry->Shape))
+            continue;
+        if (*entry->Cell == 0) {
+            // The client library let the statement go (it clears the cell then).
+            Store(FSpare, std::move(entry->Cell));
             FEntries.erase(entry);
-            return true;
+            return false;
         }
+        FSpare.reserve(FSpare.size() + 1);
+        FSpare.push_back(std::move(cell));
+        shape = std::move(entry->Shape);
+        cell = std::move(entry->Cell);
+        FEntries.erase(entry);
+        return true;
+    }
     return false;
+}
+
+bool TIBStatementCache::Take(StringView source, bool paramCheck, bool generateParamNames,
+                             int dialect, TIBStatementCell& cell, TIBPreparedShape& shape) {
+    return TakeFirst(
+        [&](const TIBPreparedShape& kept) {
+            return kept.Dialect == dialect && kept.ParamCheck == paramCheck &&
+                   kept.GenerateParamNames == generateParamNames && kept.Source == source;
+        },
+        cell, shape);
+}
+
+bool TIBStatementCache::TakeSent(const std::string& sent, int dialect, TIBStatementCell& cell,
+                                 TIBPreparedShape& shape) {
+    return TakeFirst(
+        [&](const TIBPreparedShape& kept) { return kept.Dialect == dialect && kept.Sent == sent; },
+        cell, shape);
 }
 
 TIBStatementCell TIBStatementCache::SpareCell() {
@@ -59,17 +78,20 @@ TIBStatementCell TIBStatementCache::SpareCell() {
     return cell;
 }
 
-void TIBStatementCache::Keep(const std::string& text, int dialect, TIBStatementCell& cell,
-                             int type) noexcept {
+void TIBStatementCache::Keep(TIBStatementCell& cell, TIBPreparedShape&& shape) noexcept {
     for (const TEntry& entry : FEntries)
-        if (entry.Dialect == dialect && entry.Text == text) {
+        if (entry.Shape.Dialect == shape.Dialect && entry.Shape.Sent == shape.Sent) {
             // The caller keeps its cell; the drop clears the handle in it.
             DropAt(cell.get());
             return;
         }
     try {
         TIBStatementCell empty = SpareCell();
-        FEntries.push_front({text, dialect, std::move(cell), type});
+        // The node first: once it exists nothing below can fail, so the statement never
+        // leaves cell for an entry that was not made.
+        FEntries.emplace_front();
+        FEntries.front().Shape = std::move(shape);
+        FEntries.front().Cell = std::move(cell);
         cell = std::move(empty);
     } catch (...) {
         // Without room to keep it the statement is dropped, as if no cache existed.

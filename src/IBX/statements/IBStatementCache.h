@@ -3,6 +3,7 @@
 #pragma once
 
 #include "IBX/connection/IBAttachmentResources.h"
+#include "base/String.h"
 
 #include <ibase.h>
 
@@ -21,6 +22,25 @@ class TIBDatabase;
 // moves between owners only together with its cell.
 using TIBStatementCell = std::unique_ptr<isc_stmt_handle>;
 
+// What preparing a statement text yielded besides the server statement: kept with it, so
+// that preparing the same text again needs neither the parameter scan nor describing.
+struct TIBPreparedShape {
+    // The statement's text as written, the scan's switches and the dialect: the key under
+    // which the rest holds.
+    String Source;
+    bool ParamCheck = true;
+    bool GenerateParamNames = false;
+    int Dialect = 3;
+    // The text with its markers replaced, the markers' names, and the bytes sent.
+    String ProcessedSQL;
+    std::vector<String> ParamNames;
+    std::string Sent;
+    int Type = 0;
+    // The variables as the server described them, before any value retyped them.
+    std::vector<XSQLVAR> Params;
+    std::vector<XSQLVAR> Record;
+};
+
 // Ownership: owned by the connection's attachment resources; holds the server statements
 // it keeps and drops them when the connection releases it (before every detach) or when
 // they fall out of the bound. A statement taken out belongs to the taker.
@@ -37,15 +57,21 @@ public:
     // The cache of the connection, or null while the connection keeps no statements.
     static TIBStatementCache* Of(TIBDatabase& database);
 
-    // Takes out the statement prepared from exactly these bytes in this dialect: its cell
-    // replaces cell (an empty one, which the cache keeps for later) and type receives its
-    // type. False, with nothing changed, when there is no such statement.
-    bool Take(const std::string& text, int dialect, TIBStatementCell& cell, int& type);
-    // Keeps the statement in cell (prepared, cursor closed) under its text and dialect as
-    // the most recently used, handing back an empty cell; the least recently used one
-    // beyond the bound is dropped on the server. A text already kept keeps the statement
-    // it has, and this one is dropped.
-    void Keep(const std::string& text, int dialect, TIBStatementCell& cell, int type) noexcept;
+    // Takes out the statement prepared from this source text with these switches in this
+    // dialect: its cell replaces cell (an empty one, which the cache keeps for later) and
+    // shape receives what its preparing yielded. False, with nothing changed, when there
+    // is no such statement.
+    bool Take(StringView source, bool paramCheck, bool generateParamNames, int dialect,
+              TIBStatementCell& cell, TIBPreparedShape& shape);
+    // The same, for the statement prepared from exactly these bytes in this dialect (another
+    // source text may scan to them).
+    bool TakeSent(const std::string& sent, int dialect, TIBStatementCell& cell,
+                  TIBPreparedShape& shape);
+    // Keeps the statement in cell (prepared, cursor closed) under the bytes it was
+    // prepared from and its dialect as the most recently used, handing back an empty cell;
+    // the least recently used one beyond the bound is dropped on the server. Bytes already
+    // kept keep the statement they have, and this one is dropped.
+    void Keep(TIBStatementCell& cell, TIBPreparedShape&& shape) noexcept;
     std::size_t Count() const noexcept { return FEntries.size(); }
 
     void Release(bool forced) noexcept override;
@@ -53,15 +79,15 @@ public:
 
 private:
     struct TEntry {
-        std::string Text;
-        int Dialect;
         TIBStatementCell Cell;
-        int Type;
+        TIBPreparedShape Shape;
     };
     // Frees the statement on the server and gives its cell back for reuse; a cell whose
     // statement the server kept stays registered with the client library and is only
     // freed with the cache. Yields false when the server refused.
     bool Drop(TIBStatementCell cell) noexcept;
+    template <typename Matches>
+    bool TakeFirst(Matches matches, TIBStatementCell& cell, TIBPreparedShape& shape);
     bool DropAt(isc_stmt_handle* handle) noexcept;
     TIBStatementCell SpareCell();
 

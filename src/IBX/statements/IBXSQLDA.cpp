@@ -117,6 +117,30 @@ bool TIBXSQLDA::Modified() const {
     return false;
 }
 
+std::vector<XSQLVAR> TIBXSQLDA::Described() const {
+    std::vector<XSQLVAR> described(FXSQLDA ? FXSQLDA->sqlvar : nullptr,
+                                   FXSQLDA ? FXSQLDA->sqlvar + FCount : nullptr);
+    for (XSQLVAR& var : described) {
+        var.sqldata = nullptr;
+        var.sqlind = nullptr;
+    }
+    return described;
+}
+
+void TIBXSQLDA::Redescribe(const std::vector<XSQLVAR>& described) {
+    const int count = static_cast<int>(described.size());
+    if (count != FCount)
+        SetCount(count);
+    for (int i = 0; i < count; ++i) {
+        XSQLVAR& var = FXSQLDA->sqlvar[i];
+        ISC_SCHAR* const data = var.sqldata;
+        ISC_SHORT* const indicator = var.sqlind;
+        var = described[static_cast<std::size_t>(i)];
+        var.sqldata = data;
+        var.sqlind = indicator;
+    }
+}
+
 void TIBXSQLDA::Initialize() {
     TIBDatabase* database = FSQL ? FSQL->Database() : nullptr;
     const Encoding* names = database ? &database->Encoding() : nullptr;

@@ -51,6 +51,10 @@ public:
     // Names the result columns (when nothing is registered), finds the unique table and
     // reserves every variable's buffers after the server has described the area.
     void Initialize();
+    // The variables as described, without their buffers; and those put back in place of
+    // a describe call (the count changes only when it differs, as a describe changes it).
+    std::vector<XSQLVAR> Described() const;
+    void Redescribe(const std::vector<XSQLVAR>& described);
 
     // The connection's dialect; 3 without a statement or database.
     int Dialect() const noexcept;
