@@ -5,6 +5,8 @@ namespace ortavo {
 
 std::string ConsoleText(const String& text) {
     std::string utf8 = ToUtf8(text);
+    if (utf8.find('\r') == std::string::npos)
+        return utf8;
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {

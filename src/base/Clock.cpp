@@ -12,8 +12,14 @@ LocalTime SystemNow() {
     using namespace std::chrono;
     auto now = system_clock::now();
     std::time_t seconds = system_clock::to_time_t(now);
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
+    // A run logs many lines a second; the calendar of a second is worked out once.
+    thread_local std::time_t cachedSeconds = -1;
+    thread_local std::tm cached{};
+    if (seconds != cachedSeconds) {
+        localtime_r(&seconds, &cached);
+        cachedSeconds = seconds;
+    }
+    const std::tm& tm = cached;
     auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     return {tm.tm_year + 1900,
             tm.tm_mon + 1,

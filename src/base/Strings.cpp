@@ -32,6 +32,13 @@ String TStrings::Text() const {
     return out;
 }
 
+bool TStrings::IsBlank() const {
+    for (int i = 0, n = Count(); i < n; ++i)
+        if (!ortavo::IsBlank(Get(i)))
+            return false;
+    return true;
+}
+
 void TStrings::SetText(StringView text) {
     BeginUpdate();
     try {

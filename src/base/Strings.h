@@ -28,6 +28,8 @@ public:
 
     // Every line followed by CR LF.
     virtual String Text() const;
+    // Whether Trim(Text()) is empty, without joining the lines.
+    bool IsBlank() const;
     // Splits at CR LF, a lone CR and a lone LF; a final break opens no further line.
     virtual void SetText(StringView text);
     void Assign(const TStrings& source);

@@ -221,14 +221,14 @@ void TIBCustomDataSet::ReleaseTransaction() {
 void TIBCustomDataSet::PrepareStatements() {
     if (FInternalPrepared)
         return;
-    if (Trim(FQSelect->SQL().Text()).empty())
+    if (FQSelect->SQL().IsBlank())
         RaiseClientError(ibxeEmptySQLStatement);
     EnsureConnected();
     const bool started = EnsureTransaction();
     try {
         FBase->CheckDatabase();
         FBase->CheckTransaction();
-        if (FQSelect->SQL().Text().empty())
+        if (FQSelect->SQL().Count() == 0)
             RaiseClientError(ibxeEmptyQuery);
         if (!FQSelect->Prepared()) {
             FQSelect->SetParamCheck(FParamCheck);
@@ -240,7 +240,7 @@ void TIBCustomDataSet::PrepareStatements() {
                                                        {FQModify.get(), lmModify},
                                                        {FQRefresh.get(), lmRefresh}};
         for (auto [statement, mode] : modes) {
-            if (Trim(statement->SQL().Text()).empty())
+            if (statement->SQL().IsBlank())
                 continue;
             if (!statement->Prepared())
                 statement->Prepare();
@@ -387,7 +387,7 @@ void TIBCustomDataSet::InternalOpen() {
 void TIBCustomDataSet::OpenResultSet() {
     EnsureConnected();
     EnsureTransaction();
-    if (FQSelect->SQL().Text().empty())
+    if (FQSelect->SQL().Count() == 0)
         RaiseClientError(ibxeEmptyQuery);
     if (!FInternalPrepared)
         PrepareStatements();

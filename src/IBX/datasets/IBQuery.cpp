@@ -5,6 +5,8 @@
 #include "IBX/connection/IBTransaction.h"
 #include "IBX/statements/IBSQL.h"
 
+#include <algorithm>
+
 namespace ortavo {
 
 TIBQuery::TIBQuery(TComponent* owner) : TIBCustomDataSet(owner), FParams(this) {
@@ -31,7 +33,7 @@ void TIBQuery::QueryTextChanged() {
     SetPrepared(false);
     if (ParamCheck()) {
         TParams fresh(this);
-        FText = fresh.ParseSQL(text, true);
+        FText = ParseParams(fresh, text);
         fresh.AssignValues(FParams);
         FParams.Clear();
         FParams.Assign(fresh);
@@ -44,7 +46,28 @@ void TIBQuery::QueryTextChanged() {
 void TIBQuery::Loaded() {
     TIBCustomDataSet::Loaded();
     if (ParamCheck() && FParams.Count() == 0)
-        FText = FParams.ParseSQL(FSQL.Text(), true);
+        FText = ParseParams(FParams, FSQL.Text());
+}
+
+String TIBQuery::ParseParams(TParams& params, const String& text) {
+    constexpr std::size_t Remembered = 8;
+    for (auto parsed = FParsedTexts.begin(); parsed != FParsedTexts.end(); ++parsed) {
+        if (parsed->Text != text)
+            continue;
+        std::rotate(FParsedTexts.begin(), parsed, parsed + 1);
+        const TParsedText& found = FParsedTexts.front();
+        params.Clear();
+        for (const String& name : found.Names)
+            params.Add(name);
+        return found.Parsed;
+    }
+    TParsedText parsed{text, params.ParseSQL(text, true), {}};
+    for (int i = 0; i < params.Count(); ++i)
+        parsed.Names.push_back(params[i].Name());
+    if (FParsedTexts.size() == Remembered)
+        FParsedTexts.pop_back();
+    FParsedTexts.insert(FParsedTexts.begin(), std::move(parsed));
+    return FParsedTexts.front().Parsed;
 }
 
 void TIBQuery::SetPrepared(bool value) {
@@ -70,16 +93,28 @@ void TIBQuery::SetPrepared(bool value) {
 TParam& TIBQuery::ParamByName(StringView name) {
     if (FParams.Count() == 0 && !FPrepared && !Trim(FSQL.Text()).empty()) {
         if (ParamCheck())
-            FText = FParams.ParseSQL(FSQL.Text(), true);
+            FText = ParseParams(FParams, FSQL.Text());
         Prepare();
     }
     return FParams.ParamByName(name);
 }
 
+namespace {
+
+// Decimal values reach the server in its own notation, whatever the regional settings.
+const FormatSettings& PointSettings() {
+    static const FormatSettings point = [] {
+        FormatSettings settings;
+        settings.DecimalSeparator = u'.';
+        return settings;
+    }();
+    return point;
+}
+
+} // namespace
+
 void TIBQuery::CopyParamsToStatement() {
     TIBXSQLDA& statementParams = *QSelect().Params();
-    FormatSettings dot;
-    dot.DecimalSeparator = u'.';
     for (int i = 0; i < FParams.Count(); ++i) {
         const TParam& param = FParams[i];
         TIBXSQLVAR& target = *statementParams.Vars(i);
@@ -134,7 +169,7 @@ void TIBQuery::CopyParamsToStatement() {
             target.SetAsInt64(param.AsLargeInt());
             break;
         case ftFMTBcd:
-            target.SetAsBcd(BcdToStr(param.AsFMTBCD(), dot));
+            target.SetAsBcd(BcdToStr(param.AsFMTBCD(), PointSettings()));
             break;
         default:
             RaiseClientError(ibxeNotSupported);

@@ -44,10 +44,21 @@ protected:
 private:
     void QueryTextChanged();
     void CopyParamsToStatement();
+    // TParams::ParseSQL with creation, remembering the last few texts: a run gives the query
+    // the same handful of texts over and over.
+    String ParseParams(TParams& params, const String& text);
+
+    struct TParsedText {
+        String Text;
+        String Parsed;
+        std::vector<String> Names;
+    };
 
     TStringList FSQL;
     TParams FParams;
     String FText;
+    // Most recently parsed first.
+    std::vector<TParsedText> FParsedTexts;
     bool FPrepared = false;
     bool FGenerateParamNames = false;
     bool FCheckRowsAffected = true;

@@ -162,21 +162,27 @@ void TIBSQL::SQLChanging(TStrings&) {
 }
 
 void TIBSQL::PreprocessSQL(const String& source) {
-    FShape.ParamNames.clear();
+    std::vector<String> names;
     if (!FParamCheck) {
         FShape.ProcessedSQL = source;
     } else {
         TIBParamScan scan = ScanParams(source, FGenerateParamNames);
         FShape.ProcessedSQL = std::move(scan.ProcessedSQL);
-        FShape.ParamNames = std::move(scan.Names);
+        names = std::move(scan.Names);
     }
-    RegisterParams();
+    FSQLParams->SetCount(static_cast<int>(names.size()));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        FSQLParams->AddName(names[i], static_cast<int>(i));
+    FShape.ParamNames.clear();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        FShape.ParamNames.push_back(FSQLParams->Names().Get(static_cast<int>(i)));
+    FProcessedSQL.SetText(FShape.ProcessedSQL);
 }
 
-void TIBSQL::RegisterParams() {
+void TIBSQL::RegisterKeptParams() {
     FSQLParams->SetCount(static_cast<int>(FShape.ParamNames.size()));
     for (std::size_t i = 0; i < FShape.ParamNames.size(); ++i)
-        FSQLParams->AddName(FShape.ParamNames[i], static_cast<int>(i));
+        FSQLParams->PutName(FShape.ParamNames[i], static_cast<int>(i));
     FProcessedSQL.SetText(FShape.ProcessedSQL);
 }
 
@@ -261,7 +267,7 @@ void TIBSQL::Prepare() {
         bool kept = cache && cache->Take(source, FParamCheck, FGenerateParamNames, dialect,
                                          FHandle.Cell(), FShape);
         if (kept) {
-            RegisterParams();
+            RegisterKeptParams();
         } else {
             FShape = TIBPreparedShape{};
             PreprocessSQL(source);

@@ -137,10 +137,10 @@ public:
     int Dialect() const noexcept;
 
 private:
-    // Scans the text for parameter markers into the shape, then registers them.
+    // Scans the text for parameter markers, registers them and notes both in the shape.
     void PreprocessSQL(const String& source);
-    // Names the parameter variables and sets the processed text from the shape.
-    void RegisterParams();
+    // Registers the parameters and the processed text a kept statement's shape holds.
+    void RegisterKeptParams();
     void PrepareOnServer(IGDSLibrary& library, const std::string& text);
     void ReadStatementType(IGDSLibrary& library);
     // From the server, or (kept) from the descriptions kept with the statement.

@@ -91,11 +91,15 @@ void TIBXSQLDA::AddName(const String& fieldName, int index) {
     } else {
         name = UpperCase(name);
     }
+    PutName(std::move(name), index);
+}
+
+void TIBXSQLDA::PutName(String name, int index) {
+    TIBXSQLVAR& var = *FXSQLVARs.at(static_cast<std::size_t>(index));
     while (FNames.Count() <= index)
         FNames.Add(String());
     FNames.Put(index, name);
-    TIBXSQLVAR& var = *FXSQLVARs.at(static_cast<std::size_t>(index));
-    var.FName = name;
+    var.FName = std::move(name);
     var.FIndex = index;
 }
 

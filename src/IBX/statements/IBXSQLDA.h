@@ -38,6 +38,8 @@ public:
     int IndexOfName(StringView name) const;
     // Registers a name at an index, by the dialect's rules.
     void AddName(const String& fieldName, int index);
+    // Registers a name already in the form AddName gives it.
+    void PutName(String name, int index);
     const TStrings& Names() const noexcept { return FNames; }
     // The sum of the variables' described lengths.
     int RecordSize() const;

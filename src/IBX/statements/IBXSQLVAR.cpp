@@ -153,6 +153,13 @@ String TSQLVAR::RelName() const {
 String TSQLVAR::SqlName() const {
     return ReadName(FXSQLVAR->sqlname, FXSQLVAR->sqlname_length);
 }
+bool TSQLVAR::IsDbKey() const {
+    // Most variables have no name at all; only a named one is worth decoding.
+    if (FXSQLVAR->sqlname_length <= 0)
+        return false;
+    const String name = SqlName();
+    return name == u"DB_KEY" || name == u"RDB$DB_KEY";
+}
 void TSQLVAR::SetAliasName(StringView value) {
     WriteName(value, FXSQLVAR->aliasname, FXSQLVAR->aliasname_length);
 }
@@ -375,8 +382,7 @@ void TIBXSQLVAR::StoreText(const std::string& bytes) {
     ClearNull();
     ForEachSameNamed([&](TIBXSQLVAR& var) {
         TSQLVAR& raw = var.FXSQLVAR;
-        const String sqlName = raw.SqlName();
-        if (sqlName == u"DB_KEY" || sqlName == u"RDB$DB_KEY") {
+        if (raw.IsDbKey()) {
             const std::size_t count = std::min<std::size_t>(bytes.size(), raw.DataSize());
             std::memcpy(raw.SqlData(), bytes.data(), count);
         } else {

@@ -39,6 +39,8 @@ public:
     String OwnName() const;
     String RelName() const;
     String SqlName() const;
+    // Whether the variable is a row's key, which takes bytes as they are.
+    bool IsDbKey() const;
     void SetAliasName(StringView value);
     void SetOwnName(StringView value);
     void SetRelName(StringView value);
