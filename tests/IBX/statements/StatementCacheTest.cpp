@@ -73,6 +73,27 @@ TEST_P(StatementCacheTest, ATextPreparedAgainTakesItsStatementBack) {
     EXPECT_EQ(Name(1), u"uno");
 }
 
+TEST_P(StatementCacheTest, ATakenStatementComesAsDescribedUnderTheTextsOwnNames) {
+    // A value given as text retypes the variable; the kept description is the server's.
+    Prepare(u"SELECT NAME FROM T WHERE ID = :ID");
+    const int described = sql->ParamByName(u"ID")->SQLType();
+    sql->ParamByName(u"ID")->SetAsString(u"1");
+    ASSERT_NE(sql->ParamByName(u"ID")->SQLType(), described);
+    sql->ExecQuery();
+    sql->Close();
+    const isc_stmt_handle select = sql->Handle();
+
+    // Another text sent as the same bytes: the same statement, this text's marker names.
+    Prepare(u"SELECT NAME FROM T WHERE ID = :CODE");
+    EXPECT_EQ(sql->Handle(), select);
+    EXPECT_EQ(sql->ParamByName(u"ID"), nullptr);
+    ASSERT_NE(sql->ParamByName(u"CODE"), nullptr);
+    EXPECT_EQ(sql->ParamByName(u"CODE")->SQLType(), described);
+    sql->ParamByName(u"CODE")->SetAsLong(1);
+    sql->ExecQuery();
+    EXPECT_EQ(sql->FieldByName(u"NAME")->AsString(), u"one");
+}
+
 TEST_P(StatementCacheTest, BoundedAndNeverHoldingFailuresOrOpenCursors) {
     for (int i = 0; i < 40; ++i)
         Prepare(u"SELECT " + IntToStr(i) + u" FROM RDB$DATABASE");
