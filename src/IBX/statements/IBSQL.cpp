@@ -208,8 +208,7 @@ void TIBSQL::ReadStatementType(IGDSLibrary& library) {
 
 void TIBSQL::DescribeParams(IGDSLibrary& library, bool kept) {
     if (kept) {
-        FSQLParams->Redescribe(FShape.Params);
-        FSQLParams->Initialize();
+        FSQLParams->Restore(FShape.Params);
         return;
     }
     const auto dialect = static_cast<unsigned short>(Dialect());
@@ -223,18 +222,17 @@ void TIBSQL::DescribeParams(IGDSLibrary& library, bool kept) {
                                                resized);
         }
     }
-    FShape.Params = FSQLParams->Described();
     FSQLParams->Initialize();
+    FShape.Params = FSQLParams->Description();
 }
 
 void TIBSQL::DescribeRecord(IGDSLibrary& library, bool kept) {
     const auto dialect = static_cast<unsigned short>(Dialect());
-    FSQLRecord->SetCount(1);
     if (kept) {
-        FSQLRecord->Redescribe(FShape.Record);
-        FSQLRecord->Initialize();
+        FSQLRecord->Restore(FShape.Record);
         return;
     }
+    FSQLRecord->SetCount(1);
     XSQLDA* area = FSQLRecord->AsXSQLDA();
     Call(library.isc_dsql_describe(ThreadStatusVector(), FHandle.Address(), dialect, area), true);
     if (area->sqld > area->sqln) {
@@ -245,8 +243,8 @@ void TIBSQL::DescribeRecord(IGDSLibrary& library, bool kept) {
     } else if (area->sqld == 0) {
         FSQLRecord->SetCount(0);
     }
-    FShape.Record = FSQLRecord->Described();
     FSQLRecord->Initialize();
+    FShape.Record = FSQLRecord->Description();
 }
 
 void TIBSQL::Prepare() {
@@ -328,6 +326,9 @@ bool TIBSQL::TakeSentStatement(TIBStatementCache& cache, const std::string& sent
     FShape.Type = shape.Type;
     FShape.Params = std::move(shape.Params);
     FShape.Record = std::move(shape.Record);
+    // The markers are this text's: their names replace the other text's.
+    if (FShape.Params.Names.size() == FShape.ParamNames.size())
+        FShape.Params.Names = FShape.ParamNames;
     return true;
 }
 

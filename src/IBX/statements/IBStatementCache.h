@@ -3,6 +3,7 @@
 #pragma once
 
 #include "IBX/connection/IBAttachmentResources.h"
+#include "IBX/statements/IBXSQLDA.h"
 #include "base/String.h"
 
 #include <ibase.h>
@@ -36,9 +37,9 @@ struct TIBPreparedShape {
     std::vector<String> ParamNames;
     std::string Sent;
     int Type = 0;
-    // The variables as the server described them, before any value retyped them.
-    std::vector<XSQLVAR> Params;
-    std::vector<XSQLVAR> Record;
+    // The areas as described and initialized, before any value retyped a variable.
+    TIBXSQLDADescription Params;
+    TIBXSQLDADescription Record;
 };
 
 // Ownership: owned by the connection's attachment resources; holds the server statements

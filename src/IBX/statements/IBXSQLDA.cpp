@@ -121,28 +121,36 @@ bool TIBXSQLDA::Modified() const {
     return false;
 }
 
-std::vector<XSQLVAR> TIBXSQLDA::Described() const {
-    std::vector<XSQLVAR> described(FXSQLDA ? FXSQLDA->sqlvar : nullptr,
-                                   FXSQLDA ? FXSQLDA->sqlvar + FCount : nullptr);
-    for (XSQLVAR& var : described) {
+TIBXSQLDADescription TIBXSQLDA::Description() const {
+    TIBXSQLDADescription description;
+    for (int i = 0; i < FCount; ++i) {
+        XSQLVAR var = FXSQLDA->sqlvar[i];
         var.sqldata = nullptr;
         var.sqlind = nullptr;
+        description.Vars.push_back(var);
+        description.Names.push_back(FXSQLVARs[static_cast<std::size_t>(i)]->FName);
     }
-    return described;
+    description.UniqueRelationName = FUniqueRelationName;
+    return description;
 }
 
-void TIBXSQLDA::Redescribe(const std::vector<XSQLVAR>& described) {
-    const int count = static_cast<int>(described.size());
-    if (count != FCount)
-        SetCount(count);
+void TIBXSQLDA::Restore(const TIBXSQLDADescription& description) {
+    const int count = static_cast<int>(description.Vars.size());
+    SetCount(count);
     for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
         XSQLVAR& var = FXSQLDA->sqlvar[i];
         ISC_SCHAR* const data = var.sqldata;
         ISC_SHORT* const indicator = var.sqlind;
-        var = described[static_cast<std::size_t>(i)];
+        var = description.Vars[at];
         var.sqldata = data;
         var.sqlind = indicator;
+        if (!description.Names[at].empty())
+            PutName(description.Names[at], i);
     }
+    // With every name registered, Initialize names nothing and only reserves the buffers.
+    Initialize();
+    FUniqueRelationName = description.UniqueRelationName;
 }
 
 void TIBXSQLDA::Initialize() {

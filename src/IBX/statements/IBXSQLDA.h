@@ -16,6 +16,14 @@ namespace ortavo {
 
 class TIBSQL;
 
+// An area as a describe and Initialize left it, without its buffers: what a kept statement
+// brings back instead of describing itself again.
+struct TIBXSQLDADescription {
+    std::vector<XSQLVAR> Vars;
+    std::vector<String> Names;
+    String UniqueRelationName;
+};
+
 // Ownership: the area belongs to its statement and owns the XSQLDA block, every
 // TIBXSQLVAR of it and (through them) their data buffers and null indicators. Pointers to
 // variables stay valid while the area lives; the block moves when it grows.
@@ -53,10 +61,10 @@ public:
     // Names the result columns (when nothing is registered), finds the unique table and
     // reserves every variable's buffers after the server has described the area.
     void Initialize();
-    // The variables as described, without their buffers; and those put back in place of
-    // a describe call (the count changes only when it differs, as a describe changes it).
-    std::vector<XSQLVAR> Described() const;
-    void Redescribe(const std::vector<XSQLVAR>& described);
+    // The area after Initialize, and the same state put back in place of describing and
+    // initializing.
+    TIBXSQLDADescription Description() const;
+    void Restore(const TIBXSQLDADescription& description);
 
     // The connection's dialect; 3 without a statement or database.
     int Dialect() const noexcept;
