@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <locale.h>
 
@@ -167,30 +168,35 @@ String FormatTwoDecimals(double value, const FormatSettings& settings) {
     char buffer[64];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                        std::chars_format::scientific, 17);
-    std::string mantissa;
     const char* p = buffer;
-    for (; p != written.ptr && *p != 'e'; ++p)
-        if (*p != '.')
-            mantissa.push_back(*p);
+    while (p != written.ptr && *p != 'e')
+        ++p;
     int exponent = 0;
     if (p != written.ptr) {
         // from_chars takes no '+' sign.
         const char* digits = p + 1 + (p[1] == '+');
         std::from_chars(digits, written.ptr, exponent);
     }
-    // Digits as integer part and fraction: position of the decimal point in mantissa.
+    // The digits as integer part and fraction, the decimal point after `point` of them. A
+    // double's exponent lies within -324..308, so leading zeros and digits fit here; the
+    // log formats thousands of amounts, so no allocation but the result.
+    char digits[400];
+    std::size_t size = 0;
     int point = exponent + 1;
-    std::string digits = mantissa;
     if (point <= 0) {
-        digits.insert(0, static_cast<std::size_t>(1 - point), '0');
+        size = static_cast<std::size_t>(1 - point);
+        std::memset(digits, '0', size);
         point = 1;
     }
+    for (const char* m = buffer; m != p; ++m)
+        if (*m != '.')
+            digits[size++] = *m;
     // Keep two decimals; the third decides.
-    std::size_t keep = static_cast<std::size_t>(point) + 2;
-    if (digits.size() < keep + 1)
-        digits.append(keep + 1 - digits.size(), '0');
-    bool roundUp = digits[keep] >= '5';
-    digits.resize(keep);
+    const std::size_t keep = static_cast<std::size_t>(point) + 2;
+    while (size < keep + 1)
+        digits[size++] = '0';
+    const bool roundUp = digits[keep] >= '5';
+    size = keep;
     if (roundUp) {
         std::size_t k = keep;
         while (k > 0) {
@@ -202,22 +208,28 @@ String FormatTwoDecimals(double value, const FormatSettings& settings) {
                 break;
             }
             if (k == 0) {
-                digits.insert(digits.begin(), '1');
+                std::memmove(digits + 1, digits, size);
+                digits[0] = '1';
+                ++size;
                 ++point;
             }
         }
     }
-    std::string integer = digits.substr(0, static_cast<std::size_t>(point));
-    std::string fraction = digits.substr(static_cast<std::size_t>(point), 2);
-    std::size_t firstNonZero = integer.find_first_not_of('0');
-    integer = firstNonZero == std::string::npos ? "0" : integer.substr(firstNonZero);
-    bool zero = integer == "0" && fraction == "00";
+    std::size_t first = 0;
+    while (first + 1 < static_cast<std::size_t>(point) && digits[first] == '0')
+        ++first;
+    const auto integerEnd = static_cast<std::size_t>(point);
+    const bool zero = integerEnd - first == 1 && digits[first] == '0' &&
+                      digits[integerEnd] == '0' && digits[integerEnd + 1] == '0';
     String out;
+    out.reserve(integerEnd - first + 4);
     if (value < 0 && !zero)
         out.push_back(u'-');
-    out += FromAscii(integer);
+    for (std::size_t i = first; i < integerEnd; ++i)
+        out.push_back(static_cast<char16_t>(digits[i]));
     out.push_back(settings.DecimalSeparator);
-    out += FromAscii(fraction);
+    out.push_back(static_cast<char16_t>(digits[integerEnd]));
+    out.push_back(static_cast<char16_t>(digits[integerEnd + 1]));
     return out;
 }
 
