@@ -206,7 +206,8 @@ void TIBQuery::ExecSQL() {
             ReleaseTransaction();
         throw;
     }
-    FCheckRowsAffected = true;
+    // The count is read: unpreparing need not ask the server for it again.
+    FCheckRowsAffected = false;
     if (started)
         ReleaseTransaction();
 }
