@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <locale.h>
 
 namespace ortavo {
