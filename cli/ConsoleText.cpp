@@ -4,21 +4,28 @@
 namespace ortavo {
 
 std::string ConsoleText(const String& text) {
-    std::string utf8 = ToUtf8(text);
-    if (utf8.find('\r') == std::string::npos)
-        return utf8;
     std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8[i] == '\r') {
-            out += '\n';
-            if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
-                ++i;
+    AppendConsoleText(text, out);
+    return out;
+}
+
+void AppendConsoleText(StringView text, std::string& out) {
+    const std::size_t start = out.size();
+    AppendUtf8(text, out);
+    if (out.find('\r', start) == std::string::npos)
+        return;
+    // In place: a CR becomes LF, and the LF after it goes.
+    std::size_t to = start;
+    for (std::size_t from = start; from < out.size(); ++from) {
+        if (out[from] == '\r') {
+            out[to++] = '\n';
+            if (from + 1 < out.size() && out[from + 1] == '\n')
+                ++from;
         } else {
-            out += utf8[i];
+            out[to++] = out[from];
         }
     }
-    return out;
+    out.resize(to);
 }
 
 } // namespace ortavo

@@ -9,5 +9,7 @@ namespace ortavo {
 
 // The text in UTF-8, every line break inside it (CR LF, CR or LF) one LF.
 std::string ConsoleText(const String& text);
+// The same, appended to out: a writer of many lines reuses one buffer.
+void AppendConsoleText(StringView text, std::string& out);
 
 } // namespace ortavo

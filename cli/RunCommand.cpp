@@ -65,7 +65,10 @@ public:
     TMemoLines& FileLines() override { return FLines; }
     void ClearLog() override {}
     void Log(const String& message) override {
-        FOut << ConsoleText(RunLogLine(message)) << '\n';
+        FLine.clear();
+        AppendConsoleText(RunLogLine(message), FLine);
+        FLine += '\n';
+        FOut.write(FLine.data(), static_cast<std::streamsize>(FLine.size()));
         FOut.flush();
         CheckWritten(FOut, u"standard output");
     }
@@ -85,6 +88,8 @@ private:
     std::ostream& FErr;
     TMemoLines FLines;
     std::optional<String> FReason;
+    // The line being written, its buffer kept from line to line.
+    std::string FLine;
 };
 
 // Options and their values, before and between the two names. Yields false, with the
