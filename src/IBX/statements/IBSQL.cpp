@@ -2,6 +2,7 @@
 #include "IBX/statements/IBSQL.h"
 
 #include "IBX/client/IB.h"
+#include "IBX/client/IBConnectionLoss.h"
 #include "IBX/client/IBIntf.h"
 #include "IBX/connection/IBDatabase.h"
 #include "IBX/connection/IBTransaction.h"
@@ -21,7 +22,6 @@ constexpr ISC_STATUS StatusCancelled = 335544794;
 constexpr ISC_STATUS StatusBadStatementHandle = 335544485;
 constexpr ISC_STATUS StatusStreamEOF = 335544572;
 constexpr ISC_STATUS StatusCursorCloseError = 335544577;
-constexpr ISC_STATUS StatusConnectionLost = 335544741;
 constexpr ISC_STATUS StatusBadRequestHandle = 335544327;
 constexpr ISC_STATUS StatusObjectInUse = 335544453;
 
@@ -467,7 +467,7 @@ void TIBSQL::CloseCursor(bool raiseError) {
     if (status <= 0 || !raiseError ||
         StatusVectorHas({StatusBadStatementHandle, StatusCursorCloseError}))
         return;
-    if (StatusVectorHas({StatusConnectionLost}))
+    if (StatusVectorHas({isc_lost_db_connection_code}))
         database->Call(status, true);
     else
         RaiseDatabaseError(database->GDSLibrary());
@@ -504,7 +504,7 @@ void TIBSQL::FreeStatement(bool raiseError) {
     const ISC_STATUS status =
         library->isc_dsql_free_statement(ThreadStatusVector(), FHandle.Address(), DSQL_drop);
     if (status > 0 && raiseError &&
-        !StatusVectorHas({StatusBadStatementHandle, StatusConnectionLost}))
+        !StatusVectorHas({StatusBadStatementHandle, isc_lost_db_connection_code}))
         RaiseDatabaseError(library);
 }
 
