@@ -91,7 +91,7 @@ void TIBQuery::SetPrepared(bool value) {
 }
 
 TParam& TIBQuery::ParamByName(StringView name) {
-    if (FParams.Count() == 0 && !FPrepared && !Trim(FSQL.Text()).empty()) {
+    if (FParams.Count() == 0 && !FPrepared && !FSQL.IsBlank()) {
         if (ParamCheck())
             FText = ParseParams(FParams, FSQL.Text());
         Prepare();

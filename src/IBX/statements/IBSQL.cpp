@@ -171,11 +171,11 @@ void TIBSQL::PreprocessSQL(const String& source) {
         names = std::move(scan.Names);
     }
     FSQLParams->SetCount(static_cast<int>(names.size()));
-    for (std::size_t i = 0; i < names.size(); ++i)
+    // Kept as registered, so that a kept statement's names need no second normalizing.
+    for (std::size_t i = 0; i < names.size(); ++i) {
         FSQLParams->AddName(names[i], static_cast<int>(i));
-    FShape.ParamNames.clear();
-    for (std::size_t i = 0; i < names.size(); ++i)
         FShape.ParamNames.push_back(FSQLParams->Names().Get(static_cast<int>(i)));
+    }
     FProcessedSQL.SetText(FShape.ProcessedSQL);
 }
 
