@@ -3,15 +3,20 @@
 // ortavo-cli run is timed as a process (start, attach, file, every statement, exit), with
 // the connection keeping its prepared statements and without (--no-statement-cache), beside
 // two minimal programs calling the client directly (this executable started anew with
-// "direct each|once DATABASE FILE"): the same statements and commits, each statement
-// prepared anew per use, or prepared once and kept. Two files: 20 % of the coupons differ,
+// "direct each|once|told DATABASE FILE"): the same statements and commits, each statement
+// prepared anew per use, or prepared once and kept; "told" is the kept one doing what the
+// run must besides: it writes the run's log lines, each one written out as it is made, and
+// binds the branch as text. Two files: 20 % of the coupons differ,
 // or none. Embedded and over loopback; medians of wall time, all four side by side per case.
 #include "BusinessDatabase.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -147,7 +152,34 @@ XSQLDA* Area(char* storage, short count) {
 
 // The run's server work with direct client calls: attach, the branch, the procedure, then
 // per coupon the select and, when the amounts differ, both updates and one commit.
-void Direct(bool once, const std::string& database, const std::string& path) {
+// The run's log line for a message, written out at once, as ortavo-cli writes its lines.
+void Tell(const char* format, ...) {
+    char line[256];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    int length = static_cast<int>(std::strftime(line, sizeof line, "%H:%M:%S -> ", &local));
+    va_list args;
+    va_start(args, format);
+    length += std::vsnprintf(line + length, sizeof line - static_cast<std::size_t>(length) - 1,
+                             format, args);
+    va_end(args);
+    line[length++] = '\n';
+    if (write(1, line, static_cast<std::size_t>(length)) != length)
+        throw std::runtime_error("cannot write the log");
+}
+
+// An amount as the log shows it: two decimals after a comma.
+std::string Amount(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    if (char* point = std::strchr(text, '.'))
+        *point = ',';
+    return text;
+}
+
+void Direct(const std::string& mode, const std::string& database, const std::string& path) {
+    const bool once = mode != "each", told = mode == "told";
     IGDSLibrary& client = Client();
     std::ifstream file(path, std::ios::binary);
     std::stringstream all;
@@ -175,6 +207,7 @@ void Direct(bool once, const std::string& database, const std::string& path) {
     direct.Run("SELECT FL_CODIGO FROM FILIAIS WHERE FL_CNPJ = ?", in, out, [] {});
     direct.Run("EXECUTE PROCEDURE INICIA_APLICACAO('X')", nullptr);
     Check(client.isc_commit_retaining(ThreadStatusVector(), &tr));
+    std::string branchText = std::to_string(branch);
 
     std::int64_t storedDiscount = 0, storedSurcharge = 0;
     for (std::size_t at = text.find("\r\nE14"); at != std::string::npos;
@@ -189,10 +222,22 @@ void Direct(bool once, const std::string& database, const std::string& path) {
         when.tm_mday = std::atoi(line.substr(64, 2).c_str());
         ISC_DATE date = 0;
         client.isc_encode_sql_date(&when, &date);
+        if (told) {
+            Tell("Documento: %s", document.c_str());
+            Tell("Desconto: %s", Amount(discount).c_str());
+            Tell("Acr\u00e9scimo: %s", Amount(surcharge).c_str());
+            Tell("%s", serial.c_str());
+            Tell("Data: %s/%s/%s", line.substr(64, 2).c_str(), line.substr(62, 2).c_str(),
+                 line.substr(58, 4).c_str());
+        }
 
         in = Area(inStorage, 4);
         out = Area(outStorage, 3);
-        Bind(in->sqlvar[0], SQL_LONG, &branch, 4, &nulls[0]);
+        if (told)
+            Bind(in->sqlvar[0], SQL_TEXT, branchText.data(), static_cast<short>(branchText.size()),
+                 &nulls[0]);
+        else
+            Bind(in->sqlvar[0], SQL_LONG, &branch, 4, &nulls[0]);
         Bind(in->sqlvar[1], SQL_TEXT, serial.data(), 20, &nulls[1]);
         Bind(in->sqlvar[2], SQL_TYPE_DATE, &date, sizeof date, &nulls[2]);
         Bind(in->sqlvar[3], SQL_TEXT, document.data(), 6, &nulls[3]);
@@ -216,8 +261,16 @@ void Direct(bool once, const std::string& database, const std::string& path) {
                            firstSurcharge = static_cast<double>(storedSurcharge) / 100;
                        }
                    });
+        if (told && !found)
+            Tell("--->>>> Documento n\u00e3o encontrado");
+        if (told && found)
+            Tell("SEQUENCIAL NO TALIMOR : %d Desconto no documento:%s- Acr\u00e9scimo no "
+                 "documento:%s",
+                 first, Amount(firstDiscount).c_str(), Amount(firstSurcharge).c_str());
         if (!found || (firstDiscount == discount && firstSurcharge == surcharge))
             continue;
+        if (told)
+            Tell("*****    Vai atualizar    *****");
         double newSurcharge = surcharge, newDiscount = discount;
         in = Area(inStorage, 3);
         Bind(in->sqlvar[0], SQL_DOUBLE, &newSurcharge, 8, &nulls[0]);
@@ -231,6 +284,8 @@ void Direct(bool once, const std::string& database, const std::string& path) {
         Bind(in->sqlvar[1], SQL_LONG, &first, 4, &nulls[1]);
         direct.Run("UPDATE MVTO_PAI SET PAI_ESTADO = ? WHERE PAI_SEQU = ?", in);
         Check(client.isc_commit_retaining(ThreadStatusVector(), &tr));
+        if (told)
+            Tell("PROCESSADO %d", first);
     }
     Check(client.isc_commit_transaction(ThreadStatusVector(), &tr));
     direct.DropKept();
@@ -249,7 +304,7 @@ int main(int argc, char** argv) {
     // their process, the client library and (embedded) the engine's start.
     if (argc == 5 && std::string(argv[1]) == "direct") {
         try {
-            Direct(std::string(argv[2]) == "once", argv[3], argv[4]);
+            Direct(argv[2], argv[3], argv[4]);
             return 0;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
@@ -264,9 +319,10 @@ int main(int argc, char** argv) {
         std::printf("load: ");
         std::fflush(stdout);
         std::system("uptime");
-        std::printf("%-9s %-10s %9s %9s %9s %9s %8s %8s  (%d sales, medians of %d, seconds)\n",
-                    "access", "file", "cli kept", "cli anew", "dir each", "dir once", "kept/1",
-                    "anew/1", sales, repeats);
+        std::printf("%-9s %-10s %9s %9s %9s %9s %9s %8s %8s %8s  (%d sales, medians of %d, "
+                    "seconds)\n",
+                    "access", "file", "cli kept", "cli anew", "dir each", "dir once", "dir told",
+                    "kept/1", "anew/1", "kept/t", sales, repeats);
         for (TAccess access : {TAccess::Embedded, TAccess::Server}) {
             if (!only.empty() && only.find(AccessName(access)) == std::string::npos)
                 continue;
@@ -286,8 +342,9 @@ int main(int argc, char** argv) {
                      SysdbaPassword(), database, file},
                     {self, "direct", "each", database, file},
                     {self, "direct", "once", database, file},
+                    {self, "direct", "told", database, file},
                 };
-                // Interleaved, so that a change of the machine's load falls on all four.
+                // Interleaved, so that a change of the machine's load falls on all of them.
                 std::vector<std::vector<double>> times(commands.size());
                 for (int i = 0; i < repeats; ++i)
                     for (std::size_t c = 0; c < commands.size(); ++c) {
@@ -297,9 +354,9 @@ int main(int argc, char** argv) {
                 std::vector<double> m;
                 for (const auto& t : times)
                     m.push_back(Median(t));
-                std::printf("%-9s %-10s %9.3f %9.3f %9.3f %9.3f %8.2f %8.2f\n",
+                std::printf("%-9s %-10s %9.3f %9.3f %9.3f %9.3f %9.3f %8.2f %8.2f %8.2f\n",
                             AccessName(access).c_str(), differing ? "20% differ" : "none", m[0],
-                            m[1], m[2], m[3], m[0] / m[3], m[1] / m[3]);
+                            m[1], m[2], m[3], m[4], m[0] / m[3], m[1] / m[3], m[0] / m[4]);
                 std::fflush(stdout);
             }
         }
