@@ -17,17 +17,17 @@ char16_t Upper(char16_t c) {
     return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }
 
-// The value that the text shows where the format has `count` copies of `letter`.
-int MaskValue(StringView format, StringView text, char16_t letter, std::size_t count,
-              int blankValue, int defaultValue, const FormatSettings& settings) {
+// The value that the text shows where the format has `count` copies of `letter`; `upper` is
+// the format upper-cased, made once for all the letters.
+int MaskValue(StringView format, StringView upper, StringView text, char16_t letter,
+              std::size_t count, int blankValue, int defaultValue, const FormatSettings& settings) {
     std::size_t limit = format.size();
     if (text.size() < format.size())
         limit = text.size();
     else if (text.size() > format.size())
         return defaultValue;
-    String upper = UpperCase(format);
     std::size_t at = upper.find(String(count, letter));
-    if (at == String::npos)
+    if (at == StringView::npos)
         return defaultValue;
     String collected;
     if (format.size() >= count && format.size() < kMaxCollected) {
@@ -54,11 +54,13 @@ int MaskValue(StringView format, StringView text, char16_t letter, std::size_t c
 
 std::optional<TDateTime> Positional(StringView format, StringView text,
                                     const FormatSettings& settings, int currentYear) {
-    int month = MaskValue(format, text, u'M', 3, -1, 0, settings);
+    const String upper = UpperCase(format);
+    int month = MaskValue(format, upper, text, u'M', 3, -1, 0, settings);
     if (month == 0)
-        month = MaskValue(format, text, u'M', 1, -1, 0, settings);
-    int day = MaskValue(format, text, u'D', 1, -1, 1, settings);
-    int year = WidenYear(MaskValue(format, text, u'Y', 1, -1, currentYear, settings), currentYear);
+        month = MaskValue(format, upper, text, u'M', 1, -1, 0, settings);
+    int day = MaskValue(format, upper, text, u'D', 1, -1, 1, settings);
+    int year =
+        WidenYear(MaskValue(format, upper, text, u'Y', 1, -1, currentYear, settings), currentYear);
     TDateTime date = 0;
     if (month > 0 && day > 0 && TryEncodeDate(year, month, day, date))
         return date;
