@@ -7,7 +7,7 @@
 // prepared anew per use, or prepared once and kept; "told" is the kept one doing what the
 // run must besides: it writes the run's log lines, each one written out as it is made, and
 // binds the branch as text. Two files: 20 % of the coupons differ,
-// or none. Embedded and over loopback; medians of wall time, all four side by side per case.
+// or none. Embedded and over loopback; medians of wall time, all five side by side per case.
 #include "BusinessDatabase.h"
 
 #include <algorithm>
@@ -150,8 +150,6 @@ XSQLDA* Area(char* storage, short count) {
     return area;
 }
 
-// The run's server work with direct client calls: attach, the branch, the procedure, then
-// per coupon the select and, when the amounts differ, both updates and one commit.
 // The run's log line for a message, written out at once, as ortavo-cli writes its lines.
 void Tell(const char* format, ...) {
     char line[256];
@@ -164,6 +162,8 @@ void Tell(const char* format, ...) {
     length += std::vsnprintf(line + length, sizeof line - static_cast<std::size_t>(length) - 1,
                              format, args);
     va_end(args);
+    // A message cut to the buffer still ends its line.
+    length = std::min(length, static_cast<int>(sizeof line) - 2);
     line[length++] = '\n';
     if (write(1, line, static_cast<std::size_t>(length)) != length)
         throw std::runtime_error("cannot write the log");
@@ -178,7 +178,11 @@ std::string Amount(double value) {
     return text;
 }
 
+// The run's server work with direct client calls: attach, the branch, the procedure, then
+// per coupon the select and, when the amounts differ, both updates and one commit.
 void Direct(const std::string& mode, const std::string& database, const std::string& path) {
+    if (mode != "each" && mode != "once" && mode != "told")
+        throw std::runtime_error("direct: each, once or told, not " + mode);
     const bool once = mode != "each", told = mode == "told";
     IGDSLibrary& client = Client();
     std::ifstream file(path, std::ios::binary);
