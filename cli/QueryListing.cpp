@@ -295,12 +295,13 @@ void WriteRows(TIBQuery& Query, TListingLines& lines, const TField*& failing) {
 
 QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
     TListingLines lines(out);
+    // The components outlive the try: the field that failed is named in the catch.
+    TIBDatabase Base;
+    TIBTransaction TR;
+    TIBQuery Query;
     const TField* failing = nullptr;
     try {
-        TIBDatabase Base;
-        TIBTransaction TR;
         Connect(options, Base, TR);
-        TIBQuery Query;
         OpenSelect(Base, TR, options.Select, Query);
         NoteArrayColumns(Query, err);
         WriteFieldNames(Query.Fields(), lines);
