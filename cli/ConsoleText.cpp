@@ -28,4 +28,13 @@ void AppendConsoleText(StringView text, std::string& out) {
     out.resize(to);
 }
 
+void CheckWritten(std::ostream& stream, const char16_t* name) {
+    if (!stream)
+        throw EStreamError(String(u"Cannot write to ") + name);
+}
+
+void WriteError(std::ostream& err, const Exception& e) {
+    err << "error: " << ConsoleText(ErrorBoxText(e)) << '\n';
+}
+
 } // namespace ortavo

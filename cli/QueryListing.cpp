@@ -59,42 +59,6 @@ void AppendHex(const std::string& bytes, std::string& line) {
 
 } // namespace
 
-bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions& options) {
-    std::vector<std::string> positional;
-    bool passwordGiven = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--password-file") {
-            if (i + 1 >= arguments.size() || !options.PasswordFile.empty())
-                return false;
-            options.PasswordFile = arguments[++i];
-            continue;
-        }
-        passwordGiven = passwordGiven || argument == "--password";
-        String* target = nullptr;
-        if (argument == "--user")
-            target = &options.User;
-        else if (argument == "--password")
-            target = &options.Password;
-        else if (argument == "--charset")
-            target = &options.CharSet;
-        if (target) {
-            if (i + 1 >= arguments.size())
-                return false;
-            *target = FromUtf8(arguments[++i]);
-            continue;
-        }
-        if (argument.size() > 2 && argument.compare(0, 2, "--") == 0)
-            return false;
-        positional.push_back(argument);
-    }
-    if (positional.size() != 2 || (passwordGiven && !options.PasswordFile.empty()))
-        return false;
-    options.Database = FromUtf8(positional[0]);
-    options.Select = FromUtf8(positional[1]);
-    return true;
-}
-
 void AppendEscaped(StringView text, std::string& line) {
     const std::size_t from = line.size();
     AppendUtf8(text, line);
@@ -211,98 +175,149 @@ void AppendFieldText(const TField& field, std::string& line, String& scratch) {
     }
 }
 
-QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
-    // Rows are gathered and written in large pieces; a row that fails is not written.
-    std::string lines;
-    std::size_t rowStart = 0;
-    constexpr std::size_t WriteAt = 1 << 16;
+namespace {
+
+// Attached with the options' user, password and character set. A listing only reads:
+// whatever a select may change through a procedure is not kept, also when the listing
+// fails halfway.
+void Connect(const QueryOptions& options, TIBDatabase& Base, TIBTransaction& TR) {
+    Base.SetName(u"Base");
+    TR.SetName(u"TR");
+    Base.Params().Add(u"user_name=" + options.User);
+    Base.Params().Add(u"password=" + options.Password);
+    if (!options.CharSet.empty())
+        Base.Params().Add(u"lc_ctype=" + options.CharSet);
+    Base.SetLoginPrompt(false);
+    TR.SetDefaultAction(TIBTransactionAction::TARollback);
+    Base.SetDefaultTransaction(&TR);
+    Base.SetDatabaseName(options.Database);
+    Base.SetConnected(true);
+}
+
+// The select prepared and opened on a unidirectional query. A statement that could change
+// the database is refused; a select that locks its rows changes nothing that the rollback
+// does not undo.
+void OpenSelect(TIBDatabase& Base, TIBTransaction& TR, const String& select, TIBQuery& Query) {
+    Query.SetName(u"Query");
+    Query.SetDatabase(&Base);
+    Query.SetTransaction(&TR);
+    Query.SetBufferChunks(1000);
+    Query.SetParamCheck(true);
+    Query.SetUniDirectional(true);
+    Query.SQL().Add(select);
+    Query.Prepare();
+    if (Query.StatementType() != SQLSelect && Query.StatementType() != SQLSelectForUpdate)
+        RaiseClientError(ibxeCannotOpenNonSQLSelect);
+    Query.Open();
+}
+
+// The dataset has no field for an array column; say so rather than drop it unseen.
+void NoteArrayColumns(TIBQuery& Query, std::ostream& err) {
+    TIBXSQLDA& columns = *Query.QSelect().Current();
+    for (int i = 0; i < columns.Count(); ++i)
+        if (columns.Vars(i)->SQLType() == SQL_ARRAY)
+            err << "notice: column " << ConsoleText(columns.Vars(i)->Name())
+                << " is an array and is not listed\n";
+}
+
+// The listing's lines, gathered and written in large pieces. A line goes out only whole,
+// so a row that fails leaves nothing of itself.
+class TListingLines {
+public:
+    explicit TListingLines(std::ostream& out) : FOut(out) {}
+
+    // The line being appended to.
+    std::string& Line() { return FLines; }
+    // The line is whole. A piece that cannot be written ends the listing at once.
+    void EndLine() {
+        FLines += '\n';
+        FWhole = FLines.size();
+        if (FWhole >= WriteAt) {
+            WriteWhole();
+            CheckWritten(FOut, u"standard output");
+        }
+    }
+    // Every whole line written and flushed, as far as the output takes them.
+    void WriteWhole() {
+        FOut.write(FLines.data(), static_cast<std::streamsize>(FWhole));
+        FOut.flush();
+        FLines.erase(0, FWhole);
+        FWhole = 0;
+    }
+    // The last lines written; fails when any line could not be.
+    void Finish() {
+        WriteWhole();
+        CheckWritten(FOut, u"standard output");
+    }
+
+private:
+    static constexpr std::size_t WriteAt = 1 << 16;
+    std::ostream& FOut;
+    std::string FLines;
+    // The length of the whole lines at the start of FLines.
+    std::size_t FWhole = 0;
+};
+
+void WriteFieldNames(const TFields& fields, TListingLines& lines) {
+    for (int i = 0; i < fields.Count(); ++i) {
+        if (i > 0)
+            lines.Line() += '\t';
+        AppendEscaped(fields[i].FieldName(), lines.Line());
+    }
+    lines.EndLine();
+}
+
+// Every row as it is fetched; failing is the field whose text is being written.
+void WriteRows(TIBQuery& Query, TListingLines& lines, const TField*& failing) {
+    const TFields& fields = Query.Fields();
+    // Which fields are text is settled once, not for every row.
+    std::vector<const TStringField*> texts;
+    for (const auto& field : fields)
+        texts.push_back(ListedAsText(*field));
     String scratch;
-    // The field whose text is being written, to name it when that fails.
-    const TField* failing = nullptr;
-    try {
-        TIBDatabase Base;
-        TIBTransaction TR;
-        Base.SetName(u"Base");
-        TR.SetName(u"TR");
-        Base.Params().Add(u"user_name=" + options.User);
-        Base.Params().Add(u"password=" + options.Password);
-        if (!options.CharSet.empty())
-            Base.Params().Add(u"lc_ctype=" + options.CharSet);
-        Base.SetLoginPrompt(false);
-        // A listing only reads: whatever a select may change through a procedure is not
-        // kept, also when the listing fails halfway.
-        TR.SetDefaultAction(TIBTransactionAction::TARollback);
-        Base.SetDefaultTransaction(&TR);
-        Base.SetDatabaseName(options.Database);
-        Base.SetConnected(true);
-
-        TIBQuery Query;
-        Query.SetName(u"Query");
-        Query.SetDatabase(&Base);
-        Query.SetTransaction(&TR);
-        Query.SetBufferChunks(1000);
-        Query.SetParamCheck(true);
-        Query.SetUniDirectional(true);
-        Query.SQL().Add(options.Select);
-        Query.Prepare();
-        // A listing only reads: a statement that could change the database is refused. A
-        // select that locks its rows changes nothing that the rollback does not undo.
-        if (Query.StatementType() != SQLSelect && Query.StatementType() != SQLSelectForUpdate)
-            RaiseClientError(ibxeCannotOpenNonSQLSelect);
-        Query.Open();
-        // The dataset has no field for an array column; say so rather than drop it unseen.
-        TIBXSQLDA& columns = *Query.QSelect().Current();
-        for (int i = 0; i < columns.Count(); ++i)
-            if (columns.Vars(i)->SQLType() == SQL_ARRAY)
-                err << "notice: column " << ConsoleText(columns.Vars(i)->Name())
-                    << " is an array and is not listed\n";
-
-        const TFields& fields = Query.Fields();
-        // Which fields are text is settled once, not for every row.
-        std::vector<const TStringField*> texts;
-        for (const auto& field : fields)
-            texts.push_back(ListedAsText(*field));
+    for (; !Query.Eof(); Query.Next()) {
+        std::string& line = lines.Line();
         for (int i = 0; i < fields.Count(); ++i) {
             if (i > 0)
-                lines += '\t';
-            AppendEscaped(fields[i].FieldName(), lines);
+                line += '\t';
+            failing = &fields[i];
+            if (const TStringField* text = texts[static_cast<std::size_t>(i)])
+                AppendText(*text, line, scratch);
+            else
+                AppendFieldText(fields[i], line, scratch);
         }
-        lines += '\n';
-        rowStart = lines.size();
-        for (; !Query.Eof(); Query.Next()) {
-            if (rowStart >= WriteAt) {
-                out.write(lines.data(), static_cast<std::streamsize>(rowStart));
-                lines.clear();
-                rowStart = 0;
-            }
-            for (int i = 0; i < fields.Count(); ++i) {
-                if (i > 0)
-                    lines += '\t';
-                failing = &fields[i];
-                if (const TStringField* text = texts[static_cast<std::size_t>(i)])
-                    AppendText(*text, lines, scratch);
-                else
-                    AppendFieldText(fields[i], lines, scratch);
-            }
-            failing = nullptr;
-            lines += '\n';
-            rowStart = lines.size();
-        }
-        out.write(lines.data(), static_cast<std::streamsize>(rowStart));
-        lines.clear();
-        rowStart = 0;
-        out.flush();
+        failing = nullptr;
+        lines.EndLine();
+    }
+}
+
+} // namespace
+
+QueryStatus RunQuery(const QueryOptions& options, std::ostream& out, std::ostream& err) {
+    TListingLines lines(out);
+    // The components outlive the try: the field that failed is named in the catch.
+    TIBDatabase Base;
+    TIBTransaction TR;
+    TIBQuery Query;
+    const TField* failing = nullptr;
+    try {
+        Connect(options, Base, TR);
+        OpenSelect(Base, TR, options.Select, Query);
+        NoteArrayColumns(Query, err);
+        WriteFieldNames(Query.Fields(), lines);
+        WriteRows(Query, lines, failing);
+        lines.Finish();
         Query.Close();
         Base.Close();
         return QueryOk;
     } catch (...) {
-        out.write(lines.data(), static_cast<std::streamsize>(rowStart));
-        out.flush();
+        lines.WriteWhole();
         VisitException(std::current_exception(), [&](const Exception& e) {
-            err << "error: ";
             if (failing)
-                err << "column " << ConsoleText(failing->FieldName()) << ": ";
-            err << ConsoleText(ErrorBoxText(e)) << '\n';
+                err << "error: column " << ConsoleText(failing->FieldName()) << ": "
+                    << ConsoleText(ErrorBoxText(e)) << '\n';
+            else
+                WriteError(err, e);
         });
         return QueryFailed;
     }

@@ -21,13 +21,7 @@ struct QueryOptions {
     String CharSet;
     String Database;
     String Select;
-    // --password-file: the file to take the password from (the caller reads it).
-    std::string PasswordFile;
 };
-
-// Reads "[--user NAME] [--password TEXT | --password-file FILE] [--charset NAME] DATABASE
-// SELECT" (the arguments after "query"); false for anything else.
-bool ParseQueryArguments(const std::vector<std::string>& arguments, QueryOptions& options);
 
 // Appends a field's value of the current row as the listing writes it: \N for null, the
 // text with backslash, tab, line feed and carriage return escaped. scratch is room for a

@@ -1,8 +1,8 @@
 // The headless run: options, the console as log and boxes, exit codes.
 #include "RunCommand.h"
 
+#include "CommandLine.h"
 #include "ConsoleText.h"
-#include "PasswordFile.h"
 #include "Usage.h"
 
 #include "IBX/connection/IBDatabase.h"
@@ -14,7 +14,6 @@
 #include "reconciliation/RunLog.h"
 
 #include <charconv>
-#include <csignal>
 #include <memory>
 #include <optional>
 
@@ -24,11 +23,9 @@ namespace {
 
 struct TRunArguments {
     bool Help = false;
-    std::optional<std::string> User;
-    std::optional<std::string> Password;
-    std::optional<std::string> PasswordFile;
+    TLoginOptions Login;
     bool DryRun = false;
-    // Every statement prepared anew, as before the connection kept them; for comparing.
+    // Every statement prepared anew on the server: for troubleshooting a server.
     bool NoStatementCache = false;
     std::optional<std::string> Journal;
     std::optional<std::string> LockTimeout;
@@ -46,14 +43,6 @@ std::optional<int> LockTimeoutSeconds(const std::string& text) {
         seconds > MostLockTimeout)
         return std::nullopt;
     return seconds;
-}
-
-// A console that can no longer be written ends the run as any failure does, rather than
-// let it go on unseen (or die of the broken pipe with no word said).
-// The stream keeps no reason (errno does not survive it), so the text names the stream only.
-void CheckWritten(std::ostream& stream, const char16_t* name) {
-    if (!stream)
-        throw EStreamError(String(u"Cannot write to ") + name);
 }
 
 // The log on standard output and the boxes on standard error. The run's clearing of the
@@ -92,74 +81,27 @@ private:
     std::string FLine;
 };
 
-// Options and their values, before and between the two names. Yields false, with the
+// Options and their values, before and between the two names. Yields nothing, with the
 // usage written, for a wrong command line.
 std::optional<TRunArguments> ParseArguments(const std::vector<std::string>& args,
                                             std::ostream& err) {
     TRunArguments parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            parsed.Positional.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            parsed.Help = true;
-            return parsed;
-        }
-        if (arg == "--dry-run") {
-            parsed.DryRun = true;
-            continue;
-        }
-        if (arg == "--no-statement-cache") {
-            parsed.NoStatementCache = true;
-            continue;
-        }
-        std::optional<std::string>* target = nullptr;
-        std::string name = arg, value;
-        bool inlineValue = false;
-        if (auto equals = arg.find('='); arg.starts_with("--") && equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            inlineValue = true;
-        }
-        if (name == "--user")
-            target = &parsed.User;
-        else if (name == "--password")
-            target = &parsed.Password;
-        else if (name == "--password-file")
-            target = &parsed.PasswordFile;
-        else if (name == "--journal")
-            target = &parsed.Journal;
-        else if (name == "--lock-timeout")
-            target = &parsed.LockTimeout;
-        if (!target) {
-            // Only the name: a mistyped --password=TEXT must not print the password.
-            UsageError(err, ("unknown option " + name).c_str());
-            return std::nullopt;
-        }
-        if (!inlineValue) {
-            if (i + 1 >= args.size()) {
-                UsageError(err, ("option " + name + " needs a value").c_str());
-                return std::nullopt;
-            }
-            value = args[++i];
-        }
-        *target = value;
-    }
-    if (parsed.Positional.size() != 2) {
-        UsageError(err, "run needs DATABASE and FILE");
+    std::vector<TCommandOption> options = {
+        {"--dry-run", nullptr, &parsed.DryRun},
+        {"--no-statement-cache", nullptr, &parsed.NoStatementCache},
+        {"--journal", &parsed.Journal},
+        {"--lock-timeout", &parsed.LockTimeout},
+    };
+    parsed.Login.AddTo(options);
+    std::optional<TCommandLine> line = ParseCommandLine(args, options, err);
+    if (!line)
         return std::nullopt;
-    }
-    if (parsed.Password && parsed.PasswordFile) {
-        UsageError(err, "give --password or --password-file, not both");
+    parsed.Help = line->Help;
+    if (parsed.Help)
+        return parsed;
+    if (!CheckNames(*line, 2, "run needs DATABASE and FILE", err))
         return std::nullopt;
-    }
+    parsed.Positional = std::move(line->Names);
     if (parsed.LockTimeout && !LockTimeoutSeconds(*parsed.LockTimeout)) {
         UsageError(
             err, ("--lock-timeout needs whole seconds from 1 to " + std::to_string(MostLockTimeout))
@@ -189,11 +131,11 @@ int Run(const TRunArguments& arguments, const std::optional<std::string>& passwo
     // The components go before the journal: the connection's last commit comes first.
     TComponent owner;
     TRunComponents components = CreateRunComponents(owner);
-    if (arguments.User || password) {
+    if (arguments.Login.User || password) {
         TStrings& params = components.Base.Params();
         String user = u"VORAS", text = u"##480317";
-        if (arguments.User)
-            user = FromUtf8(*arguments.User);
+        if (arguments.Login.User)
+            user = FromUtf8(*arguments.Login.User);
         if (password)
             text = FromUtf8(*password);
         params.Clear();
@@ -221,25 +163,14 @@ int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         WriteUsage(out);
         return RunCompleted;
     }
-    std::optional<std::string> password = arguments->Password;
-    if (arguments->PasswordFile) {
-        try {
-            password = ReadPasswordFile(*arguments->PasswordFile);
-        } catch (const EPasswordFile& e) {
-            err << "ortavo-cli: " << e.what() << '\n';
-            return RunUsage;
-        }
-    }
-    // A closed console is then a failed write, which ends the run as an error; the signal
-    // would end it unreported, in the middle of a coupon.
-    std::signal(SIGPIPE, SIG_IGN);
+    std::optional<std::string> password;
+    if (!arguments->Login.ReadPassword(password, err))
+        return RunUsage;
     try {
         return Run(*arguments, password, out, err);
     } catch (...) {
         out.flush();
-        VisitException(std::current_exception(), [&](const Exception& e) {
-            err << "error: " << ConsoleText(ErrorBoxText(e)) << '\n';
-        });
+        VisitException(std::current_exception(), [&](const Exception& e) { WriteError(err, e); });
         err.flush();
         return RunFailed;
     }

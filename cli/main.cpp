@@ -1,7 +1,7 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
+#include "ConsoleText.h"
 #include "FiscalListing.h"
-#include "PasswordFile.h"
-#include "QueryListing.h"
+#include "QueryCommand.h"
 #include "RunCommand.h"
 #include "Usage.h"
 
@@ -9,6 +9,7 @@
 #include "reconciliation/FiscalFile.h"
 
 #include <clocale>
+#include <csignal>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -26,25 +27,15 @@ int Inspect(int argc, char** argv) {
         std::cerr << e.what() << '\n';
         return InspectCannotOpen;
     }
-    InspectStatus status = InspectLines(lines, std::cout, std::cerr);
-    std::cout.flush();
-    return status;
-}
-
-int Query(int argc, char** argv) {
-    using namespace ortavo;
-    QueryOptions options;
-    if (!ParseQueryArguments(std::vector<std::string>(argv + 2, argv + argc), options))
-        return UsageError(std::cerr, "query needs DATABASE and SELECT");
-    if (!options.PasswordFile.empty()) {
-        try {
-            options.Password = FromUtf8(ReadPasswordFile(options.PasswordFile));
-        } catch (const EPasswordFile& e) {
-            std::cerr << "ortavo-cli: " << e.what() << '\n';
-            return CliUsageStatus;
-        }
+    try {
+        const InspectStatus status = InspectLines(lines, std::cout, std::cerr);
+        std::cout.flush();
+        CheckWritten(std::cout, u"standard output");
+        return status;
+    } catch (const Exception& e) {
+        WriteError(std::cerr, e);
+        return InspectSomeLineFailed;
     }
-    return RunQuery(options, std::cout, std::cerr);
 }
 
 } // namespace
@@ -54,6 +45,9 @@ int main(int argc, char** argv) {
     // The C library's locale from the environment, as the window's toolkit sets it.
     std::setlocale(LC_ALL, "");
     std::ios::sync_with_stdio(false);
+    // A closed output is then a failed write, which every command reports as an error; the
+    // signal would end it unreported (a run in the middle of a coupon).
+    std::signal(SIGPIPE, SIG_IGN);
     if (argc < 2)
         return UsageError(std::cerr, "no command given");
     const std::string_view command = argv[1];
@@ -68,7 +62,7 @@ int main(int argc, char** argv) {
     if (command == "inspect")
         return Inspect(argc, argv);
     if (command == "query")
-        return Query(argc, argv);
+        return QueryCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     if (command == "run")
         return RunCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     return UsageError(std::cerr, ("unknown command " + std::string(command)).c_str());

@@ -18,9 +18,12 @@ struct Result {
 };
 
 // Runs the program in a locale (the C one has the point as decimal separator), stderr
-// folded in.
-Result Inspect(const std::string& args, const std::string& locale = "C.UTF-8") {
+// folded in; stdout goes to the file output when one is named.
+Result Inspect(const std::string& args, const std::string& locale = "C.UTF-8",
+               const std::string& output = "") {
     std::string command = "LC_ALL=" + locale + " '" ORTAVO_CLI "' " + args + " 2>&1";
+    if (!output.empty())
+        command += " >'" + output + "'";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return {-1, {}};
@@ -108,6 +111,10 @@ TEST(Inspect, ExitStatusesForFilesThatCannotBeUsed) {
     EXPECT_EQ(missing.status, 4);
     EXPECT_EQ(missing.out, "Cannot open file \"" + folder.Path().string() +
                                "/none.txt\". No such file or directory\n");
+    Result unwritten =
+        Inspect("inspect '" + folder.Write("one.txt", Header("1")) + "'", "C.UTF-8", "/dev/full");
+    EXPECT_EQ(unwritten.status, 1);
+    EXPECT_EQ(unwritten.out, "error: Cannot write to standard output.\n");
     EXPECT_EQ(Inspect("").status, 2);
     EXPECT_EQ(Inspect("check x").status, 2);
 }

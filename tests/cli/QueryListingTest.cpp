@@ -26,14 +26,18 @@ std::string Quote(const std::string& text) {
     return quoted + "'";
 }
 
-// Runs the program in a locale with the arguments, each quoted for the shell.
-Result Query(const std::vector<std::string>& args, const std::string& locale = "C.UTF-8") {
+// Runs the program in a locale with the arguments, each quoted for the shell; its standard
+// output goes to the file output when one is named.
+Result Query(const std::vector<std::string>& args, const std::string& locale = "C.UTF-8",
+             const std::string& output = "") {
     testing::TempFolder folder;
     const std::string errFile = (folder.Path() / "err").string();
     std::string command = "LC_ALL=" + locale + " '" ORTAVO_CLI "' query";
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     command += " 2>" + Quote(errFile);
+    if (!output.empty())
+        command += " >" + Quote(output);
     Result result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -87,7 +91,7 @@ TEST_P(QueryListingTest, PrintsEveryRowThroughTheFields) {
 
 TEST_P(QueryListingTest, RegionalSettingsAndOptions) {
     const Result r =
-        Query({"--user", "SYSDBA", "--password", SysdbaPassword(), "--charset", "UTF8", Name(),
+        Query({"--user=SYSDBA", "--password", SysdbaPassword(), Name(), "--charset=UTF8",
                "SELECT AMOUNT, RATE, CAST('ç' AS VARCHAR(5)) AS C FROM T WHERE ID = 2"},
               "pt_BR.UTF-8");
     EXPECT_EQ(r.status, 0) << r.err;
@@ -157,10 +161,32 @@ TEST_P(QueryListingTest, ErrorsAndUsage) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.rfind("error: ", 0), 0u);
 
-    EXPECT_EQ(Query({Name()}).status, 2);
-    EXPECT_EQ(Query({"--user"}).status, 2);
-    EXPECT_EQ(Query({"--bogus", "x", Name(), "SELECT 1 FROM RDB$DATABASE"}).status, 2);
-    EXPECT_EQ(Query({Name(), "SELECT 1 FROM RDB$DATABASE", "extra"}).status, 2);
+    // Output that cannot be written fails the listing.
+    r = Query({Name(), "SELECT * FROM T"}, "C.UTF-8", "/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "error: Cannot write to standard output.\n");
+
+    // The usage error names the wrong argument, never an option's value.
+    const std::string select = "SELECT 1 FROM RDB$DATABASE";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+        {{Name()}, "query needs DATABASE and SELECT; 1 name given"},
+        {{"--password=secret", Name(), select, "extra"},
+         "query needs DATABASE and SELECT; 3 names given"},
+        {{Name(), select, "--user"}, "option --user needs a value"},
+        {{"--bogus=secret", Name(), select}, "unknown option --bogus"},
+        {{"--password", "secret", "--password-file", "f", Name(), select},
+         "give --password or --password-file, not both"},
+    };
+    for (const auto& [args, what] : wrong) {
+        r = Query(args);
+        EXPECT_EQ(r.status, 2) << what;
+        EXPECT_EQ(r.out, "") << what;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "ortavo-cli: " + what);
+        EXPECT_EQ(r.err.find("secret"), std::string::npos) << r.err;
+    }
+    r = Query({"-h"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("usage: ortavo-cli", 0), 0u);
 }
 
 } // namespace

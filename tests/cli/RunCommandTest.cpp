@@ -54,9 +54,10 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class RunCommand : public ::testing::TestWithParam<TAccess> {
 protected:
-    // Runs the program with the words, in a locale with the point as decimal separator.
+    // Runs the program with the words, in a locale with the point as decimal separator
+    // unless the environment's assignments name another.
     TResult Cli(const std::vector<std::string>& words, const std::string& environment = "") {
-        std::string command = environment + " LC_ALL=C.UTF-8 " + Quoted(ORTAVO_CLI);
+        std::string command = "LC_ALL=C.UTF-8 " + environment + " " + Quoted(ORTAVO_CLI);
         for (const std::string& word : words)
             command += " " + Quoted(word);
         const std::string out = Folder.File("out"), err = Folder.File("err");
@@ -243,13 +244,44 @@ TEST_P(RunCommand, APasswordFile) {
         EXPECT_EQ(refused.Err.find("not-it"), std::string::npos);
     }
 
-    ASSERT_EQ(::chmod(secret.c_str(), 0640), 0);
-    for (const char* command : {"run", "query"}) {
-        const TResult open = Cli({command, "--password-file", secret, ToUtf8(db.Name()), file});
-        EXPECT_EQ(open.Status, 2);
-        EXPECT_THAT(open.Err, ::testing::HasSubstr("readable by others than its owner"));
-        EXPECT_EQ(open.Err.find("480317"), std::string::npos);
-        EXPECT_TRUE(open.Out.empty());
+    // A byte order mark is no part of the password (the server checks it).
+    const std::string marked = Folder.Write("marked", "\xEF\xBB\xBF##480317\r\n");
+    ASSERT_EQ(::chmod(marked.c_str(), 0600), 0);
+    EXPECT_EQ(Cli({"run", "--password-file=" + marked, ToUtf8(db.Name()), file}).Status, 0);
+
+    // Refused as ssh refuses a key file, in the same words in every locale.
+    struct TRefused {
+        std::string Name, Text;
+        mode_t Mode;
+        std::string Reason;
+    };
+    const std::vector<TRefused> refused = {
+        {"readable", "##480317\n", 0640, "mode 0640 lets others than its owner at it"},
+        {"writable", "##480317\n", 0620, "mode 0620 lets others than its owner at it"},
+        {"runnable", "##480317\n", 0601, "mode 0601 lets others than its owner at it"},
+        {"empty", "", 0600, "its first line is empty"},
+        {"blank", "\xEF\xBB\xBF\r\n##480317\n", 0600, "its first line is empty"},
+        {"others", "##480317\n", 0600, "owned by another user (uid 65534)"},
+        {"missing", "", 0, "No such file or directory"},
+    };
+    for (const TRefused& c : refused) {
+        std::string path = Folder.File(c.Name);
+        if (c.Mode != 0) {
+            path = Folder.Write(c.Name, c.Text);
+            ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
+        }
+        if (c.Name == "others" && (::geteuid() != 0 || ::chown(path.c_str(), 65534, 65534) != 0))
+            continue; // only root gives a file away
+        for (const char* command : {"run", "query"}) {
+            const TResult open = Cli({command, "--password-file", path, ToUtf8(db.Name()), file},
+                                     "LC_ALL=pt_BR.UTF-8");
+            EXPECT_EQ(open.Status, 2) << c.Name;
+            EXPECT_THAT(open.Err,
+                        ::testing::StartsWith("error: password file \"" + path + "\": " + c.Reason))
+                << c.Name;
+            EXPECT_EQ(open.Err.find("480317"), std::string::npos);
+            EXPECT_TRUE(open.Out.empty());
+        }
     }
 }
 
@@ -270,10 +302,13 @@ TEST(RunCommandLine, HelpVersionAndUsage) {
     for (const char* help : {"--help", "-h"}) {
         auto [status, out, err] = run(help);
         EXPECT_EQ(status, 0);
-        EXPECT_NE(out.find("ortavo-cli run [--user NAME] [--password TEXT] [--dry-run] "
-                           "[--journal FILE] DATABASE FILE"),
-                  std::string::npos);
         EXPECT_NE(out.find("ortavo-cli inspect FILE"), std::string::npos);
+        // The synopsis names every option.
+        const std::string synopsis = out.substr(0, out.find("\n\n"));
+        for (const char* option :
+             {"--user NAME", "--password TEXT | --password-file FILE", "--charset NAME",
+              "--dry-run", "--journal FILE", "--lock-timeout SECONDS", "--no-statement-cache"})
+            EXPECT_NE(synopsis.find(option), std::string::npos) << option;
         EXPECT_EQ(err, "");
     }
     auto [status, out, err] = run("--version");
@@ -311,11 +346,21 @@ TEST(RunCommandLine, HelpOnlyInAnOptionsPlace) {
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("--lock-timeout SECONDS"), std::string::npos);
     EXPECT_NE(out.find("--password-file FILE"), std::string::npos);
-    for (const char* wrong : {"run --lock-timeout 0 a b", "run --lock-timeout 2x a b",
-                              "run --password p --password-file f a b", "run --password-file",
-                              "run --pasword=secret a b"}) {
-        auto [status, out, err] = run(wrong);
-        EXPECT_EQ(status, 2) << wrong;
+    // The first line names what is wrong, never an option's value.
+    const std::vector<std::pair<std::string, std::string>> wrong = {
+        {"run --lock-timeout 0 a b", "--lock-timeout needs whole seconds from 1 to 32767"},
+        {"run --lock-timeout 2x a b", "--lock-timeout needs whole seconds from 1 to 32767"},
+        {"run --password secret --password-file f a b",
+         "give --password or --password-file, not both"},
+        {"run --password-file", "option --password-file needs a value"},
+        {"run --pasword=secret a b", "unknown option --pasword"},
+        {"run --dry-run=secret a b", "option --dry-run takes no value"},
+        {"run --password=secret a b c", "run needs DATABASE and FILE; 3 names given"},
+    };
+    for (const auto& [args, what] : wrong) {
+        auto [status, out, err] = run(args);
+        EXPECT_EQ(status, 2) << args;
+        EXPECT_EQ(err.substr(0, err.find('\n')), "ortavo-cli: " + what);
         EXPECT_EQ(err.find("secret"), std::string::npos) << err;
     }
 }
