@@ -1,6 +1,8 @@
 // Console texts of the commands.
 #include "ConsoleText.h"
 
+#include "base/Exception.h"
+
 namespace ortavo {
 
 std::string ConsoleText(const String& text) {
@@ -26,6 +28,12 @@ void AppendConsoleText(StringView text, std::string& out) {
         }
     }
     out.resize(to);
+}
+
+// The stream keeps no reason (errno does not survive it), so the text names the stream only.
+void CheckWritten(std::ostream& stream, const char16_t* name) {
+    if (!stream)
+        throw EStreamError(String(u"Cannot write to ") + name);
 }
 
 } // namespace ortavo

@@ -3,6 +3,7 @@
 
 #include "base/String.h"
 
+#include <ostream>
 #include <string>
 
 namespace ortavo {
@@ -11,5 +12,9 @@ namespace ortavo {
 std::string ConsoleText(const String& text);
 // The same, appended to out: a writer of many lines reuses one buffer.
 void AppendConsoleText(StringView text, std::string& out);
+
+// A console that can no longer be written ends the command as any failure does, rather
+// than let it go on unseen: raises EStreamError "Cannot write to NAME" when stream failed.
+void CheckWritten(std::ostream& stream, const char16_t* name);
 
 } // namespace ortavo

@@ -1,20 +1,15 @@
 // The headless run: options, the console as log and boxes, exit codes.
 #include "RunCommand.h"
 
+#include "CommandLine.h"
 #include "ConsoleText.h"
-#include "PasswordFile.h"
 #include "Usage.h"
 
 #include "IBX/connection/IBDatabase.h"
-#include "IBX/connection/IBTransaction.h"
 #include "base/Component.h"
-#include "base/Exception.h"
-#include "base/StringList.h"
 #include "reconciliation/RunComponents.h"
 #include "reconciliation/RunLog.h"
 
-#include <charconv>
-#include <csignal>
 #include <memory>
 #include <optional>
 
@@ -23,38 +18,13 @@ namespace ortavo {
 namespace {
 
 struct TRunArguments {
-    bool Help = false;
-    std::optional<std::string> User;
-    std::optional<std::string> Password;
-    std::optional<std::string> PasswordFile;
+    TConnectionOptions Connection;
     bool DryRun = false;
     // Every statement prepared anew, as before the connection kept them; for comparing.
     bool NoStatementCache = false;
     std::optional<std::string> Journal;
-    std::optional<std::string> LockTimeout;
-    std::vector<std::string> Positional;
+    std::optional<std::string> Report;
 };
-
-// Firebird keeps the wait in 16 bits.
-constexpr int MostLockTimeout = 32767;
-
-// Whole seconds from 1 to MostLockTimeout, or nothing.
-std::optional<int> LockTimeoutSeconds(const std::string& text) {
-    int seconds = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (error != std::errc() || end != text.data() + text.size() || seconds < 1 ||
-        seconds > MostLockTimeout)
-        return std::nullopt;
-    return seconds;
-}
-
-// A console that can no longer be written ends the run as any failure does, rather than
-// let it go on unseen (or die of the broken pipe with no word said).
-// The stream keeps no reason (errno does not survive it), so the text names the stream only.
-void CheckWritten(std::ostream& stream, const char16_t* name) {
-    if (!stream)
-        throw EStreamError(String(u"Cannot write to ") + name);
-}
 
 // The log on standard output and the boxes on standard error. The run's clearing of the
 // log cannot take back what was printed, so it prints nothing.
@@ -92,157 +62,76 @@ private:
     std::string FLine;
 };
 
-// Options and their values, before and between the two names. Yields false, with the
-// usage written, for a wrong command line.
-std::optional<TRunArguments> ParseArguments(const std::vector<std::string>& args,
-                                            std::ostream& err) {
-    TRunArguments parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            parsed.Positional.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            parsed.Help = true;
-            return parsed;
-        }
-        if (arg == "--dry-run") {
-            parsed.DryRun = true;
-            continue;
-        }
-        if (arg == "--no-statement-cache") {
-            parsed.NoStatementCache = true;
-            continue;
-        }
-        std::optional<std::string>* target = nullptr;
-        std::string name = arg, value;
-        bool inlineValue = false;
-        if (auto equals = arg.find('='); arg.starts_with("--") && equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            inlineValue = true;
-        }
-        if (name == "--user")
-            target = &parsed.User;
-        else if (name == "--password")
-            target = &parsed.Password;
-        else if (name == "--password-file")
-            target = &parsed.PasswordFile;
-        else if (name == "--journal")
-            target = &parsed.Journal;
-        else if (name == "--lock-timeout")
-            target = &parsed.LockTimeout;
-        if (!target) {
-            // Only the name: a mistyped --password=TEXT must not print the password.
-            UsageError(err, ("unknown option " + name).c_str());
-            return std::nullopt;
-        }
-        if (!inlineValue) {
-            if (i + 1 >= args.size()) {
-                UsageError(err, ("option " + name + " needs a value").c_str());
-                return std::nullopt;
-            }
-            value = args[++i];
-        }
-        *target = value;
-    }
-    if (parsed.Positional.size() != 2) {
+// Yields false, with the usage written, for a wrong command line.
+bool ParseArguments(const std::vector<std::string>& args, TRunArguments& parsed, bool& help,
+                    std::vector<std::string>& names, std::ostream& err) {
+    TCommandLine line;
+    parsed.Connection.Register(line);
+    line.Flag("--dry-run", parsed.DryRun);
+    line.Flag("--no-statement-cache", parsed.NoStatementCache);
+    line.Value("--journal", parsed.Journal);
+    line.Value("--report", parsed.Report);
+    if (!line.Parse(args, err))
+        return false;
+    help = line.Help;
+    names = line.Names;
+    if (help)
+        return true;
+    if (names.size() != 2) {
         UsageError(err, "run needs DATABASE and FILE");
-        return std::nullopt;
+        return false;
     }
-    if (parsed.Password && parsed.PasswordFile) {
-        UsageError(err, "give --password or --password-file, not both");
-        return std::nullopt;
-    }
-    if (parsed.LockTimeout && !LockTimeoutSeconds(*parsed.LockTimeout)) {
-        UsageError(
-            err, ("--lock-timeout needs whole seconds from 1 to " + std::to_string(MostLockTimeout))
-                     .c_str());
-        return std::nullopt;
-    }
-    return parsed;
+    return parsed.Connection.Check(err);
 }
 
-// The bounded wait keeps the transaction the window starts (concurrency, wait, write, the
-// server's defaults for an empty block) and only adds the timeout.
-void SetLockTimeout(TIBTransaction& transaction, int seconds) {
-    TStrings& params = transaction.Params();
-    params.Clear();
-    params.Add(u"concurrency");
-    params.Add(u"wait");
-    params.Add(u"write");
-    params.Add(u"lock_timeout=" + IntToStr(seconds));
-}
-
-int Run(const TRunArguments& arguments, const std::optional<std::string>& password,
+int Run(const TRunArguments& arguments, const std::vector<std::string>& names, TCouponTally& tally,
         std::ostream& out, std::ostream& err) {
     TConsoleFront front(out, err);
     std::unique_ptr<TRunJournal> journal;
     if (arguments.Journal)
         journal = std::make_unique<TRunJournal>(FromUtf8(*arguments.Journal));
+    std::unique_ptr<TRunReport> report;
+    if (arguments.Report)
+        report = std::make_unique<TRunReport>(FromUtf8(*arguments.Report));
     // The components go before the journal: the connection's last commit comes first.
     TComponent owner;
     TRunComponents components = CreateRunComponents(owner);
-    if (arguments.User || password) {
-        TStrings& params = components.Base.Params();
-        String user = u"VORAS", text = u"##480317";
-        if (arguments.User)
-            user = FromUtf8(*arguments.User);
-        if (password)
-            text = FromUtf8(*password);
-        params.Clear();
-        params.Add(u"user_name=" + user);
-        params.Add(u"password=" + text);
-    }
-    if (arguments.LockTimeout)
-        SetLockTimeout(components.TR, *LockTimeoutSeconds(*arguments.LockTimeout));
+    arguments.Connection.Configure(components);
     components.Base.SetKeepStatements(!arguments.NoStatementCache);
     TRunOptions options;
     options.DryRun = arguments.DryRun;
     options.Journal = journal.get();
-    TRunOutcome outcome = ReconciliationRun(components, FromUtf8(arguments.Positional[0]),
-                                            FromUtf8(arguments.Positional[1]), front, options);
+    options.Report = report.get();
+    options.Tally = &tally;
+    TRunOutcome outcome =
+        ReconciliationRun(components, FromUtf8(names[0]), FromUtf8(names[1]), front, options);
     return outcome == TRunOutcome::Completed ? RunCompleted : RunEndedByRule;
 }
 
 } // namespace
 
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::optional<TRunArguments> arguments = ParseArguments(args, err);
-    if (!arguments)
+    TRunArguments arguments;
+    bool help = false;
+    std::vector<std::string> names;
+    if (!ParseArguments(args, arguments, help, names, err))
         return RunUsage;
-    if (arguments->Help) {
+    if (help) {
         WriteUsage(out);
         return RunCompleted;
     }
-    std::optional<std::string> password = arguments->Password;
-    if (arguments->PasswordFile) {
-        try {
-            password = ReadPasswordFile(*arguments->PasswordFile);
-        } catch (const EPasswordFile& e) {
-            err << "ortavo-cli: " << e.what() << '\n';
-            return RunUsage;
-        }
-    }
-    // A closed console is then a failed write, which ends the run as an error; the signal
-    // would end it unreported, in the middle of a coupon.
-    std::signal(SIGPIPE, SIG_IGN);
-    try {
-        return Run(*arguments, password, out, err);
-    } catch (...) {
-        out.flush();
-        VisitException(std::current_exception(), [&](const Exception& e) {
-            err << "error: " << ConsoleText(ErrorBoxText(e)) << '\n';
-        });
+    if (!arguments.Connection.ReadPassword(err))
+        return RunUsage;
+    TCouponTally tally;
+    const int status = ReportingErrors(out, err, RunFailed,
+                                       [&] { return Run(arguments, names, tally, out, err); });
+    // The last line, after the notices and the error, for every run that reached the
+    // coupons; what cannot be written here has nothing left to fail.
+    if (tally.Started) {
+        err << tally.Summary(arguments.DryRun) << '\n';
         err.flush();
-        return RunFailed;
     }
+    return status;
 }
 
 } // namespace ortavo

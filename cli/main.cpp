@@ -2,6 +2,7 @@
 #include "FiscalListing.h"
 #include "PasswordFile.h"
 #include "QueryListing.h"
+#include "RestoreCommand.h"
 #include "RunCommand.h"
 #include "Usage.h"
 
@@ -71,5 +72,8 @@ int main(int argc, char** argv) {
         return Query(argc, argv);
     if (command == "run")
         return RunCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (command == "restore")
+        return RestoreCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout,
+                              std::cerr);
     return UsageError(std::cerr, ("unknown command " + std::string(command)).c_str());
 }
