@@ -347,6 +347,48 @@ TEST_P(RunCommand, RestoreAfterARun) {
                                  "error: Não conseguiu conectar a base de dados\nreason: .+\n"));
 }
 
+// Two runs over one sale: by default the latest is taken back, --run names one, --all goes
+// back to before the first; a journal without marks restores the amounts and says so.
+TEST_P(RunCommand, RestoreChoosesTheRuns) {
+    TBusinessDatabase db(GetParam());
+    const std::string name = ToUtf8(db.Name());
+    db.AddSale({1, "000101", "2024-03-15", "0", "0"});
+    const std::string journal = Folder.File("journal.csv");
+    for (long long cents : {1, 2})
+        ASSERT_EQ(Cli({"run", "--journal", journal, name,
+                       Write({HeaderLine(), CouponLine("000101", "20240315", cents, 0)})})
+                      .Status,
+                  0);
+    // The first run's identity: the last field of its row, before the CR.
+    std::string run = Lines(Contents(journal)).at(1);
+    run = run.substr(run.rfind(',') + 1);
+    run.pop_back();
+
+    const TResult latest = Cli({"restore", journal, name});
+    EXPECT_EQ(latest.Status, 0) << latest.Err;
+    EXPECT_THAT(latest.Out, ElementsAre("restored 1"));
+    EXPECT_EQ(latest.Err, "summary: 1 sales, 1 restored, 0 unchanged, 0 conflicts, 0 missing\n");
+    EXPECT_EQ(db.Sale(1), (TStoredSale{0.01, 0, "P"}));
+    const TResult all = Cli({"restore", "--all", journal, name});
+    EXPECT_EQ(all.Status, 4);
+    EXPECT_THAT(all.Out, ElementsAre("conflict 1: holds 0.01/0/P, journal says 0.02/0/P"));
+    const TResult first = Cli({"restore", "--run=" + run, journal, name});
+    EXPECT_EQ(first.Status, 0) << first.Err;
+    EXPECT_EQ(db.Sale(1), (TStoredSale{0, 0, "A"}));
+
+    db.Execute("UPDATE MVTO_PAI SET PAI_ESTADO = 'P' WHERE PAI_SEQU = 1");
+    const std::string old =
+        Folder.Write("old.csv", std::string(JournalHeaderWithoutMarks) + "T," + name +
+                                    ",f,2,1,000101,2024-03-15,s,0.5,0,0.25,0\r\n");
+    const TResult marks = Cli({"restore", old, name});
+    EXPECT_EQ(marks.Status, 0) << marks.Err;
+    EXPECT_EQ(marks.Err, "notice: " + old +
+                             " keeps no marks (12 columns): the amounts are restored, PAI_ESTADO "
+                             "is left as it is\nsummary: 1 sales, 1 restored, 0 unchanged, 0 "
+                             "conflicts, 0 missing\n");
+    EXPECT_EQ(db.Sale(1), (TStoredSale{0.5, 0.25, "P"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Access, RunCommand, ::testing::Values(TAccess::Embedded, TAccess::Server),
                          [](const ::testing::TestParamInfo<TAccess>& info) {
                              return AccessName(info.param);
