@@ -1,12 +1,45 @@
 // Reading the options of a database command.
 #include "CommandLine.h"
 
+#include "ConsoleText.h"
 #include "PasswordFile.h"
 #include "Usage.h"
+
+#include "IBX/connection/IBDatabase.h"
+#include "IBX/connection/IBTransaction.h"
+#include "base/Exception.h"
+#include "base/StringList.h"
+#include "reconciliation/ReconciliationRun.h"
+
+#include <charconv>
 
 namespace ortavo {
 
 namespace {
+
+// Firebird keeps the wait in 16 bits.
+constexpr int MostLockTimeout = 32767;
+
+// Whole seconds from 1 to MostLockTimeout, or nothing.
+std::optional<int> LockTimeoutSeconds(const std::string& text) {
+    int seconds = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error != std::errc() || end != text.data() + text.size() || seconds < 1 ||
+        seconds > MostLockTimeout)
+        return std::nullopt;
+    return seconds;
+}
+
+// The bounded wait keeps the transaction the window starts (concurrency, wait, write, the
+// server's defaults for an empty block) and only adds the timeout.
+void SetLockTimeout(TIBTransaction& transaction, int seconds) {
+    TStrings& params = transaction.Params();
+    params.Clear();
+    params.Add(u"concurrency");
+    params.Add(u"wait");
+    params.Add(u"write");
+    params.Add(u"lock_timeout=" + IntToStr(seconds));
+}
 
 const TCommandOption* Find(const std::vector<TCommandOption>& options, const std::string& name) {
     for (const TCommandOption& option : options)
@@ -79,6 +112,49 @@ bool TLoginOptions::ReadPassword(std::optional<std::string>& password, std::ostr
     if (PasswordFile)
         password = PasswordFromFile(*PasswordFile, err);
     return !PasswordFile || password;
+}
+
+void TConnectionOptions::AddTo(std::vector<TCommandOption>& options) {
+    Login.AddTo(options);
+    options.push_back({"--lock-timeout", &LockTimeout});
+}
+
+bool TConnectionOptions::Resolve(std::ostream& err) {
+    if (LockTimeout && !LockTimeoutSeconds(*LockTimeout)) {
+        UsageError(
+            err, ("--lock-timeout needs whole seconds from 1 to " + std::to_string(MostLockTimeout))
+                     .c_str());
+        return false;
+    }
+    return Login.ReadPassword(Password, err);
+}
+
+void TConnectionOptions::Configure(const TRunComponents& components) const {
+    if (Login.User || Password) {
+        TStrings& params = components.Base.Params();
+        String user = u"VORAS", text = u"##480317";
+        if (Login.User)
+            user = FromUtf8(*Login.User);
+        if (Password)
+            text = FromUtf8(*Password);
+        params.Clear();
+        params.Add(u"user_name=" + user);
+        params.Add(u"password=" + text);
+    }
+    if (LockTimeout)
+        SetLockTimeout(components.TR, *LockTimeoutSeconds(*LockTimeout));
+}
+
+int ReportingErrors(std::ostream& out, std::ostream& err, int failed,
+                    const std::function<int()>& work) {
+    try {
+        return work();
+    } catch (...) {
+        out.flush();
+        VisitException(std::current_exception(), [&](const Exception& e) { WriteError(err, e); });
+        err.flush();
+        return failed;
+    }
 }
 
 bool CheckNames(const TCommandLine& line, std::size_t count, const char* needs, std::ostream& err) {

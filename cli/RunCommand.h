@@ -16,7 +16,8 @@ enum RunStatus {
 };
 
 // args are the words after "run". Log lines go to out, each as the log shows it and ended
-// by LF, flushed as written; notices, errors and the reason of a refused connection to err.
+// by LF, flushed as written; notices, errors and the reason of a refused connection to err,
+// and last, when the run reached the coupons, the summary of their outcomes.
 int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace ortavo

@@ -2,6 +2,7 @@
 #include "ConsoleText.h"
 #include "FiscalListing.h"
 #include "QueryCommand.h"
+#include "RestoreCommand.h"
 #include "RunCommand.h"
 #include "Usage.h"
 
@@ -65,5 +66,8 @@ int main(int argc, char** argv) {
         return QueryCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     if (command == "run")
         return RunCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+    if (command == "restore")
+        return RestoreCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout,
+                              std::cerr);
     return UsageError(std::cerr, ("unknown command " + std::string(command)).c_str());
 }

@@ -9,6 +9,7 @@
 #include "reconciliation/FiscalFile.h"
 #include "reconciliation/FiscalRecords.h"
 #include "reconciliation/ParseDateByFormat.h"
+#include "reconciliation/SaleWrites.h"
 
 namespace ortavo {
 
@@ -27,11 +28,6 @@ constexpr StringView StartProcedure = u"EXECUTE PROCEDURE INICIA_APLICACAO('X')"
 constexpr StringView SaleSelect =
     u"SELECT PAI_SEQU, PAI_DESCONTO, PAI_ACRESCIMO FROM MVTO_PAI WHERE PAI_FILIAL = :FILIAL AND "
     u"PAI_IMPRESSORA = :ECF AND PAI_DTEMISSAO = :DTEMISSAO AND PAI_DOCUMENTO = :DOCUMENTO ";
-constexpr StringView AmountsUpdate = u"UPDATE MVTO_PAI SET PAI_ACRESCIMO = :ACRESCIMO, "
-                                     u"PAI_DESCONTO = :DESCONTO WHERE PAI_SEQU = :SEQUENCIAL";
-constexpr StringView StateUpdate =
-    u"UPDATE MVTO_PAI SET PAI_ESTADO = :ESTADO WHERE PAI_SEQU = :SEQUENCIAL";
-
 constexpr StringView NotFoundCompany =
     u"ARQUIVO NÃO É DA EMPRESA DA BASE DE DADOS. IMPORTAÇÃO CANCELADA";
 constexpr StringView Completed = u"Concluído";
@@ -48,24 +44,6 @@ String MessageOf(std::exception_ptr error) {
     }
 }
 
-// A coupon record's fields as the run uses them.
-struct TCoupon {
-    int Line = 0;
-    String Document;
-    double Discount = 0;
-    double Surcharge = 0;
-    String Serial;
-    String IssueDate;
-    TDateTime Date = 0;
-};
-
-// A sale found for a coupon.
-struct TSale {
-    std::int32_t Sequence = 0;
-    double Discount = 0;
-    double Surcharge = 0;
-};
-
 class TRun {
 public:
     TRun(const TRunComponents& components, const String& databaseName, const String& fileName,
@@ -80,8 +58,13 @@ private:
     TRunOutcome ReadFile();
     // False when the company is no branch: the run ends there.
     bool Header(StringView line);
-    void Coupon(StringView line, int index);
-    void Overwrite(const TCoupon& coupon, const TSale& sale);
+    // Fills coupon as its fields are read, so that a failure leaves what was known.
+    void Coupon(StringView line, TCouponRecord& coupon);
+    void Overwrite(const TCouponRecord& coupon, const TFoundSale& sale);
+    std::optional<String> OldState(std::int32_t sequence);
+    void Record(const TCouponRecord& coupon, TCouponOutcome outcome);
+    // The coupon on which an error ends the run.
+    void RecordFailure(const TCouponRecord& coupon) noexcept;
     void SetText(StringView text);
     void Commit();
     // After a failure: the coupon's work is taken back (in a dry run, everything).
@@ -96,9 +79,13 @@ private:
     IRunFront& FFront;
     const TRunOptions& FOptions;
     String FBranch;
+    // The identity of this run in the journal's rows.
+    std::string FRunIdentity;
 };
 
 TRunOutcome TRun::Execute() {
+    if (FOptions.Journal)
+        FRunIdentity = RunIdentity();
     Base.Close();
     if (!Connect())
         return TRunOutcome::NoConnection;
@@ -152,10 +139,19 @@ TRunOutcome TRun::ReadFile() {
             headerSeen = true;
             if (!Header(line))
                 return TRunOutcome::CompanyNotFound;
+            if (FOptions.Tally)
+                FOptions.Tally->Started = true;
         }
         if (!headerSeen || !IsRecord(line, CouponRecord))
             continue;
-        Coupon(line, i);
+        TCouponRecord coupon;
+        coupon.Line = i + 1;
+        try {
+            Coupon(line, coupon);
+        } catch (...) {
+            RecordFailure(coupon);
+            throw;
+        }
     }
     if (!headerSeen) {
         Log(u"Arquivo não é Ato Cotepe 17/04. Validação não pode ser realizada.");
@@ -188,33 +184,32 @@ bool TRun::Header(StringView line) {
     return true;
 }
 
-void TRun::Coupon(StringView line, int index) {
-    TCoupon coupon;
-    coupon.Line = index + 1;
+void TRun::Coupon(StringView line, TCouponRecord& coupon) {
     coupon.Document = FieldText(line, FiscalLayout::CouponDocument);
     Log(u"Documento: " + coupon.Document);
     coupon.Discount = AmountValue(Field(line, FiscalLayout::CouponDiscount));
-    Log(u"Desconto: " + FormatTwoDecimals(coupon.Discount));
+    Log(u"Desconto: " + FormatTwoDecimals(*coupon.Discount));
     coupon.Surcharge = AmountValue(Field(line, FiscalLayout::CouponSurcharge));
-    Log(u"Acréscimo: " + FormatTwoDecimals(coupon.Surcharge));
-    coupon.Serial = FieldText(line, FiscalLayout::CouponSerial);
-    Log(coupon.Serial);
-    coupon.IssueDate = IssueDateText(Field(line, FiscalLayout::CouponIssueDate));
-    Log(u"Data: " + coupon.IssueDate);
+    Log(u"Acréscimo: " + FormatTwoDecimals(*coupon.Surcharge));
+    coupon.Printer = FieldText(line, FiscalLayout::CouponSerial);
+    Log(coupon.Printer);
+    const String issueDate = IssueDateText(Field(line, FiscalLayout::CouponIssueDate));
+    Log(u"Data: " + issueDate);
 
     SetText(SaleSelect);
     Query.ParamByName(u"FILIAL").SetAsString(FBranch);
-    Query.ParamByName(u"ECF").SetAsString(coupon.Serial);
-    coupon.Date = ParseDateByFormat(u"dd/mm/yyyy", coupon.IssueDate);
-    Query.ParamByName(u"DTEMISSAO").SetAsDate(coupon.Date);
+    Query.ParamByName(u"ECF").SetAsString(coupon.Printer);
+    coupon.IssueDate = ParseDateByFormat(u"dd/mm/yyyy", issueDate);
+    Query.ParamByName(u"DTEMISSAO").SetAsDate(*coupon.IssueDate);
     Query.ParamByName(u"DOCUMENTO").SetAsString(coupon.Document);
     Query.Open();
     Query.FetchAll();
     if (Query.RecordCount() <= 0) {
         Log(u"--->>>> Documento não encontrado");
+        Record(coupon, TCouponOutcome::NotFound);
         return;
     }
-    TSale sale;
+    TFoundSale& sale = coupon.Sale.emplace();
     sale.Sequence = Query.FieldByName(u"PAI_SEQU").AsInteger();
     sale.Discount = Query.FieldByName(u"PAI_DESCONTO").AsFloat();
     sale.Surcharge = Query.FieldByName(u"PAI_ACRESCIMO").AsFloat();
@@ -222,33 +217,73 @@ void TRun::Coupon(StringView line, int index) {
         FormatTwoDecimals(sale.Discount) + u"- Acréscimo no documento:" +
         FormatTwoDecimals(sale.Surcharge));
     // Exact equality: a difference beyond the cents is a difference.
-    if (sale.Discount == coupon.Discount && sale.Surcharge == coupon.Surcharge)
+    if (sale.Discount == *coupon.Discount && sale.Surcharge == *coupon.Surcharge) {
+        Record(coupon, TCouponOutcome::Equal);
         return;
+    }
     Log(u"*****    Vai atualizar    *****");
     Overwrite(coupon, sale);
     Log(u"PROCESSADO " + IntToStr(sale.Sequence));
+    Record(coupon, FOptions.DryRun ? TCouponOutcome::WouldOverwrite : TCouponOutcome::Overwritten);
 }
 
-void TRun::Overwrite(const TCoupon& coupon, const TSale& sale) {
+std::optional<String> TRun::OldState(std::int32_t sequence) {
+    Query.Close();
+    SetText(StateSelect);
+    Query.ParamByName(u"SEQUENCIAL").SetAsInteger(sequence);
+    Query.Open();
+    Query.FetchAll();
+    std::optional<String> state;
+    if (Query.RecordCount() > 0 && !Query.FieldByName(u"PAI_ESTADO").IsNull())
+        state = Query.FieldByName(u"PAI_ESTADO").AsString();
+    Query.Close();
+    return state;
+}
+
+void TRun::Record(const TCouponRecord& coupon, TCouponOutcome outcome) {
+    if (FOptions.Report)
+        FOptions.Report->Add(coupon, outcome);
+    if (FOptions.Tally)
+        FOptions.Tally->Count(outcome);
+}
+
+void TRun::RecordFailure(const TCouponRecord& coupon) noexcept {
+    try {
+        if (FOptions.Report)
+            FOptions.Report->Add(coupon, TCouponOutcome::Failed);
+    } catch (...) {
+        // The failure that ends the run is the one to report; a report that cannot take
+        // its row has failed already or will say so on the next run.
+    }
+    if (FOptions.Tally)
+        FOptions.Tally->Count(TCouponOutcome::Failed);
+}
+
+void TRun::Overwrite(const TCouponRecord& coupon, const TFoundSale& sale) {
     // Both updates are one unit: committed together, or taken back together, so a sale is
     // never left with new amounts and no mark (a later run would take it as done).
     bool journalled = false, commitAsked = false;
+    const bool journalling = FOptions.Journal && !FOptions.DryRun;
     try {
+        std::optional<String> oldState;
+        if (journalling && FOptions.Journal->KeepsMarks())
+            oldState = OldState(sale.Sequence);
         Query.Close();
         SetText(AmountsUpdate);
         Query.ParamByName(u"SEQUENCIAL").SetAsInteger(sale.Sequence);
-        Query.ParamByName(u"ACRESCIMO").SetAsFloat(coupon.Surcharge);
-        Query.ParamByName(u"DESCONTO").SetAsFloat(coupon.Discount);
+        Query.ParamByName(u"ACRESCIMO").SetAsFloat(*coupon.Surcharge);
+        Query.ParamByName(u"DESCONTO").SetAsFloat(*coupon.Discount);
         Query.ExecSQL();
         Query.Close();
         SetText(StateUpdate);
         Query.ParamByName(u"SEQUENCIAL").SetAsInteger(sale.Sequence);
         Query.ParamByName(u"ESTADO").SetAsString(u"P");
         Query.ExecSQL();
-        if (FOptions.Journal && !FOptions.DryRun) {
+        if (journalling) {
             FOptions.Journal->Append({FDatabaseName, FFileName, coupon.Line, sale.Sequence,
-                                      coupon.Document, coupon.Date, coupon.Serial, sale.Discount,
-                                      coupon.Discount, sale.Surcharge, coupon.Surcharge});
+                                      coupon.Document, *coupon.IssueDate, coupon.Printer,
+                                      sale.Discount, *coupon.Discount, sale.Surcharge,
+                                      *coupon.Surcharge, oldState, FRunIdentity});
             journalled = true;
         }
         commitAsked = true;
@@ -282,17 +317,7 @@ void TRun::Commit() {
 }
 
 void TRun::UndoAfterFailure() noexcept {
-    try {
-        if (!TR.InTransaction())
-            return;
-        if (FOptions.DryRun)
-            TR.Rollback();
-        else
-            TR.RollbackRetaining();
-    } catch (...) {
-        // The failure that is leaving says what went wrong; a lost connection, the usual
-        // reason this fails too, has taken the uncommitted work with it anyway.
-    }
+    TakeBackAfterFailure(TR, FOptions.DryRun);
 }
 
 } // namespace

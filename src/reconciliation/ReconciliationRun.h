@@ -4,6 +4,7 @@
 
 #include "reconciliation/RunFront.h"
 #include "reconciliation/RunJournal.h"
+#include "reconciliation/RunReport.h"
 
 namespace ortavo {
 
@@ -26,6 +27,11 @@ struct TRunOptions {
     bool DryRun = false;
     // Told of every sale whose amounts are overwritten, before its work is committed.
     TRunJournal* Journal = nullptr;
+    // Told of every coupon record in file order, once its outcome is known; the coupon on
+    // which an error ends the run as failed.
+    TRunReport* Report = nullptr;
+    // Counts the same outcomes; it stays with the caller when an error ends the run.
+    TCouponTally* Tally = nullptr;
 };
 
 // The three components of the window's layout that a run drives.

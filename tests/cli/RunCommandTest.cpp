@@ -1,5 +1,6 @@
-// `ortavo-cli run` end to end: the real program on business-shaped databases and files the
-// test writes; its standard output, standard error, exit codes, dry run and journal.
+// `ortavo-cli run` and `ortavo-cli restore` end to end: the real program on business-shaped
+// databases and files the test writes; its standard output, standard error, exit codes, dry
+// run, journal, report and summary, and the way back from the journal.
 #include "RunFixture.h"
 
 #include "IBX/connection/IBTransaction.h"
@@ -98,7 +99,8 @@ TEST_P(RunCommand, ARunPrintsItsLogAndEndsWithZero) {
     // The window's preset user, as the layout stores it.
     const TResult result = Cli({"run", ToUtf8(db.Name()), file});
     EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(result.Err, "notice: Concluído\n");
+    EXPECT_EQ(result.Err,
+              "notice: Concluído\nsummary: 2 coupons, 1 equal, 1 overwritten, 0 not found\n");
     EXPECT_THAT(
         Messages(result.Out),
         ElementsAreArray(Joined({
@@ -145,7 +147,8 @@ TEST_P(RunCommand, AnErrorEndsWithOneAndTheErrorBoxText) {
         Cli({"run", "--user", "SYSDBA", "--password", SysdbaPassword(), ToUtf8(db.Name()),
              Write({HeaderLine(), CouponLine("000101", "20240230", 5, 0)})});
     EXPECT_EQ(bad.Status, 1);
-    EXPECT_EQ(bad.Err, "error: Invalid date.\n");
+    EXPECT_EQ(bad.Err, "error: Invalid date.\nsummary: 1 coupons, 0 equal, 0 overwritten, 0 not "
+                       "found, 1 failed\n");
     EXPECT_EQ(Messages(bad.Out).back(), "Data: 30/02/2024");
 
     db.Execute("DROP PROCEDURE INICIA_APLICACAO");
@@ -155,6 +158,8 @@ TEST_P(RunCommand, AnErrorEndsWithOneAndTheErrorBoxText) {
     EXPECT_THAT(noProcedure.Err, ::testing::StartsWith("error: "));
     EXPECT_NE(noProcedure.Err.find("INICIA_APLICACAO"), std::string::npos) << noProcedure.Err;
     EXPECT_EQ(noProcedure.Err.find('\r'), std::string::npos);
+    // It ended before the coupons.
+    EXPECT_EQ(noProcedure.Err.find("summary:"), std::string::npos);
 }
 
 TEST_P(RunCommand, ADryRunAndTheJournal) {
@@ -165,6 +170,8 @@ TEST_P(RunCommand, ADryRunAndTheJournal) {
     const TResult dry = Cli({"run", "--dry-run", "--journal", journal, ToUtf8(db.Name()), file});
     EXPECT_EQ(dry.Status, 0) << dry.Err;
     EXPECT_EQ(Messages(dry.Out).at(9), "PROCESSADO 1");
+    EXPECT_EQ(dry.Err, "notice: Concluído\nsummary: 1 coupons, 0 equal, 1 would be overwritten, 0 "
+                       "not found\n");
     EXPECT_EQ(db.Sale(1).State, "A");
     EXPECT_EQ(db.StartCalls(), 0);
 
@@ -174,10 +181,10 @@ TEST_P(RunCommand, ADryRunAndTheJournal) {
     const std::string rows = Contents(journal);
     EXPECT_THAT(rows, ::testing::MatchesRegex(
                           "time,database,file,line,sequence,document,issue_date,printer,"
-                          "old_discount,new_discount,old_surcharge,new_surcharge\r\n"
+                          "old_discount,new_discount,old_surcharge,new_surcharge,old_state,run\r\n"
                           "[-0-9T:+]+," +
                           ToUtf8(db.Name()) + "," + file + ",2,1,000101,2024-03-15," + Serial +
-                          ",0,0.05,0,0.01\r\n"));
+                          ",0,0.05,0,0.01,A,[-0-9T:+]+/[0-9]+\r\n"));
 
     const TResult unwritable =
         Cli({"run", "--journal", Folder.Path().string(), ToUtf8(db.Name()), file});
@@ -285,6 +292,135 @@ TEST_P(RunCommand, APasswordFile) {
     }
 }
 
+// A run with journal and report, then its way back: a sale changed since is a conflict and
+// left alone, the others restored; a dry run keeps nothing; a restore again finds them
+// unchanged; a journal that cannot be read changes nothing.
+TEST_P(RunCommand, RestoreAfterARun) {
+    TBusinessDatabase db(GetParam());
+    const std::string name = ToUtf8(db.Name());
+    db.AddSale({1, "000101", "2024-03-15", "0.1", "1.005"});
+    db.AddSale({2, "000102", "2024-03-15", "0", "0", Serial, 1, std::nullopt});
+    db.AddSale({3, "000103", "2024-03-15", "0", "0"});
+    const std::string file =
+        Write({HeaderLine(), CouponLine("000101", "20240315", 5, 0),
+               CouponLine("000102", "20240315", 2, 0), CouponLine("000109", "20240315", 0, 0),
+               CouponLine("000103", "20240315", 3, 0)});
+    const std::string journal = Folder.File("journal.csv"), report = Folder.File("report.csv");
+    const TStoredSale one = db.Sale(1), two = db.Sale(2);
+    const TResult run = Cli({"run", "--journal", journal, "--report=" + report, name, file});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_THAT(run.Err,
+                ::testing::EndsWith("summary: 4 coupons, 0 equal, 3 overwritten, 1 not found\n"));
+    EXPECT_THAT(Lines(Contents(report)), ElementsAre(::testing::StartsWith("line,document,"),
+                                                     "2,000101,2024-03-15," + std::string(Serial) +
+                                                         ",overwritten,1,0.1,1.01,0.05,0\r",
+                                                     ::testing::HasSubstr(",overwritten,2,"),
+                                                     ::testing::HasSubstr(",not_found,,"),
+                                                     ::testing::HasSubstr(",overwritten,3,")));
+    db.Execute("UPDATE MVTO_PAI SET PAI_DESCONTO = 9 WHERE PAI_SEQU = 3");
+
+    const std::vector<std::string> lines = {"restored 1", "restored 2",
+                                            "conflict 3: holds 9/0/P, journal says 0.03/0/P"};
+    const std::string summary =
+        "summary: 3 sales, 2 restored, 0 unchanged, 1 conflicts, 0 missing\n";
+    const TResult dry = Cli({"restore", "--dry-run", journal, name});
+    EXPECT_EQ(dry.Status, 4) << dry.Err;
+    EXPECT_EQ(dry.Out, lines);
+    EXPECT_EQ(dry.Err, summary);
+    EXPECT_EQ(db.Sale(1).State, "P");
+
+    const TResult restore = Cli({"restore", journal, name});
+    EXPECT_EQ(restore.Status, 4) << restore.Err;
+    EXPECT_EQ(restore.Out, lines);
+    EXPECT_EQ(restore.Err, summary);
+    EXPECT_EQ(db.Sale(1), one);
+    EXPECT_EQ(db.Sale(2), two);
+    EXPECT_DOUBLE_EQ(db.Sale(3).Discount, 9);
+
+    db.Execute("UPDATE MVTO_PAI SET PAI_DESCONTO = 0.03 WHERE PAI_SEQU = 3");
+    const TResult again = Cli({"restore", "--all", journal, name});
+    EXPECT_EQ(again.Status, 0) << again.Err;
+    EXPECT_THAT(again.Out, ElementsAre("unchanged 1", "unchanged 2", "restored 3"));
+    EXPECT_EQ(again.Err, "summary: 3 sales, 1 restored, 2 unchanged, 0 conflicts, 0 missing\n");
+    EXPECT_EQ(db.Sale(3), (TStoredSale{0, 0, "A"}));
+
+    db.Execute("DELETE FROM MVTO_PAI WHERE PAI_SEQU = 2");
+    const TResult missing = Cli({"restore", journal, name});
+    EXPECT_EQ(missing.Status, 4);
+    EXPECT_THAT(missing.Out, ElementsAre("unchanged 1", "missing 2", "unchanged 3"));
+
+    const TResult noRun = Cli({"restore", "--run", "2024-01-01T00:00:00+00:00/1", journal, name});
+    EXPECT_EQ(noRun.Status, 3);
+    EXPECT_TRUE(noRun.Out.empty());
+    EXPECT_EQ(noRun.Err, "notice: " + journal + " has no row for " + name +
+                             " of run 2024-01-01T00:00:00+00:00/1\n");
+    EXPECT_EQ(Cli({"restore", journal, name + "x"}).Status, 3);
+
+    // One spoilt number: nothing is connected to, nothing changed.
+    db.Execute("UPDATE MVTO_PAI SET PAI_DESCONTO = 0.05, PAI_ESTADO = 'P' WHERE PAI_SEQU = 1");
+    std::string text = Contents(journal);
+    text.replace(text.find(",0.1,"), 5, ",0.1x,");
+    const std::string spoilt = Folder.Write("spoilt.csv", text);
+    const TResult bad = Cli({"restore", spoilt, name});
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_TRUE(bad.Out.empty());
+    EXPECT_EQ(bad.Err, "error: " + spoilt +
+                           " line 2: old_discount \"0.1x\" does not read back as a number.\n");
+    EXPECT_EQ(db.Sale(1).State, "P");
+
+    // A connection refused says why, as the run does.
+    const std::string missingName = ToUtf8(db.Database().MissingName());
+    const std::string elsewhere =
+        Folder.Write("elsewhere.csv", std::string(JournalHeader) + "T," + missingName +
+                                          ",f,2,1,d,2024-03-15,s,0,1,0,0,A,R\r\n");
+    const TResult refused = Cli({"restore", elsewhere, missingName});
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_THAT(refused.Err, ::testing::MatchesRegex(
+                                 "error: Não conseguiu conectar a base de dados\nreason: .+\n"));
+}
+
+// Two runs over one sale: by default the latest is taken back, --run names one, --all goes
+// back to before the first; a journal without marks restores the amounts and says so.
+TEST_P(RunCommand, RestoreChoosesTheRuns) {
+    TBusinessDatabase db(GetParam());
+    const std::string name = ToUtf8(db.Name());
+    db.AddSale({1, "000101", "2024-03-15", "0", "0"});
+    const std::string journal = Folder.File("journal.csv");
+    for (long long cents : {1, 2})
+        ASSERT_EQ(Cli({"run", "--journal", journal, name,
+                       Write({HeaderLine(), CouponLine("000101", "20240315", cents, 0)})})
+                      .Status,
+                  0);
+    // The first run's identity: the last field of its row, before the CR.
+    std::string run = Lines(Contents(journal)).at(1);
+    run = run.substr(run.rfind(',') + 1);
+    run.pop_back();
+
+    const TResult latest = Cli({"restore", journal, name});
+    EXPECT_EQ(latest.Status, 0) << latest.Err;
+    EXPECT_THAT(latest.Out, ElementsAre("restored 1"));
+    EXPECT_EQ(latest.Err, "summary: 1 sales, 1 restored, 0 unchanged, 0 conflicts, 0 missing\n");
+    EXPECT_EQ(db.Sale(1), (TStoredSale{0.01, 0, "P"}));
+    const TResult all = Cli({"restore", "--all", journal, name});
+    EXPECT_EQ(all.Status, 4);
+    EXPECT_THAT(all.Out, ElementsAre("conflict 1: holds 0.01/0/P, journal says 0.02/0/P"));
+    const TResult first = Cli({"restore", "--run=" + run, journal, name});
+    EXPECT_EQ(first.Status, 0) << first.Err;
+    EXPECT_EQ(db.Sale(1), (TStoredSale{0, 0, "A"}));
+
+    db.Execute("UPDATE MVTO_PAI SET PAI_ESTADO = 'P' WHERE PAI_SEQU = 1");
+    const std::string old =
+        Folder.Write("old.csv", std::string(JournalHeaderWithoutMarks) + "T," + name +
+                                    ",f,2,1,000101,2024-03-15,s,0.5,0,0.25,0\r\n");
+    const TResult marks = Cli({"restore", old, name});
+    EXPECT_EQ(marks.Status, 0) << marks.Err;
+    EXPECT_EQ(marks.Err, "notice: " + old +
+                             " keeps no marks (12 columns): the amounts are restored, PAI_ESTADO "
+                             "is left as it is\nsummary: 1 sales, 1 restored, 0 unchanged, 0 "
+                             "conflicts, 0 missing\n");
+    EXPECT_EQ(db.Sale(1), (TStoredSale{0.5, 0.25, "P"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Access, RunCommand, ::testing::Values(TAccess::Embedded, TAccess::Server),
                          [](const ::testing::TestParamInfo<TAccess>& info) {
                              return AccessName(info.param);
@@ -307,15 +443,18 @@ TEST(RunCommandLine, HelpVersionAndUsage) {
         const std::string synopsis = out.substr(0, out.find("\n\n"));
         for (const char* option :
              {"--user NAME", "--password TEXT | --password-file FILE", "--charset NAME",
-              "--dry-run", "--journal FILE", "--lock-timeout SECONDS", "--no-statement-cache"})
+              "--dry-run", "--journal FILE", "--report FILE", "--lock-timeout SECONDS",
+              "--no-statement-cache", "--run RUN | --all", "JOURNAL DATABASE"})
             EXPECT_NE(synopsis.find(option), std::string::npos) << option;
         EXPECT_EQ(err, "");
     }
     auto [status, out, err] = run("--version");
     EXPECT_EQ(status, 0);
     EXPECT_THAT(out, ::testing::MatchesRegex("ortavo-cli [0-9.]+\n"));
-    for (const char* wrong : {"", "frobnicate", "run", "run a", "run a b c", "run --user",
-                              "run --bogus a b", "--helpme"}) {
+    for (const char* wrong :
+         {"", "frobnicate", "run", "run a", "run a b c", "run --user", "run --bogus a b",
+          "--helpme", "restore a", "restore --all --run r a b", "restore --report r a b",
+          "restore --lock-timeout 0 a b"}) {
         auto [status, out, err] = run(wrong);
         EXPECT_EQ(status, 2) << wrong;
         EXPECT_EQ(out, "") << wrong;

@@ -84,7 +84,8 @@ void TBusinessDatabase::AddSale(const TSale& sale) {
                       "VALUES (" +
                       std::to_string(sale.Sequence) + ", " + branch + ", '" + sale.Printer +
                       "', '" + sale.Date + "', " + document + ", " + sale.Discount + ", " +
-                      sale.Surcharge + ", 'A')");
+                      sale.Surcharge + ", " + (sale.State ? "'" + *sale.State + "'" : "NULL") +
+                      ")");
 }
 
 TStoredSale TBusinessDatabase::Sale(int sequence) const {

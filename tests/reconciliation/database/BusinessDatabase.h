@@ -38,6 +38,7 @@ struct TSale {
     std::string Surcharge;
     std::string Printer = Serial;
     int Branch = 1;
+    std::optional<std::string> State = "A"; // PAI_ESTADO; nothing for NULL
 };
 
 // A sale's row as stored.
@@ -45,6 +46,8 @@ struct TStoredSale {
     double Discount = 0;
     double Surcharge = 0;
     std::optional<std::string> State;
+
+    bool operator==(const TStoredSale&) const = default;
 };
 
 // A fresh database with FILIAIS (branch 1 with CompanyCnpj, branch 2 with another CNPJ),
