@@ -76,7 +76,8 @@ inline std::size_t LineBreakAt(StringView text, std::size_t i) noexcept {
 // characters are read before it is visited, never after.
 template <typename Visit> void ForEachLineBreak(StringView text, Visit&& visit) {
     for (std::size_t i = 0, n = text.size(); i < n;) {
-        const std::size_t length = LineBreakAt(text, i);
+        // CR and LF are below every printable character: one comparison passes the rest.
+        const std::size_t length = text[i] > u'\r' ? 0 : LineBreakAt(text, i);
         if (length == 0) {
             ++i;
             continue;
