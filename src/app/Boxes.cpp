@@ -16,8 +16,8 @@ namespace ortavo {
 
 namespace {
 
-// Ctrl+C on the toolkit's box copies it in the notice box's layout, as the platform's box
-// does where the program was first written; the toolkit does so only on that platform.
+// Ctrl+C on the toolkit's box beeps and puts its title, text and button captions on the
+// clipboard, between lines of hyphens as the notice box does; the box stays open.
 class TBoxCopyKey : public QObject {
 public:
     explicit TBoxCopyKey(QMessageBox& box) : QObject(&box), FBox(box) {

@@ -47,23 +47,37 @@ bool IsInput(QEvent::Type type) {
 
 TBusyWindow::TBusyWindow(QWidget& window, std::initializer_list<QWidget*> inactive)
     : FWindow(&window), FFocus(QApplication::focusWidget()) {
-    qApp->installEventFilter(this);
-    FHadCursor = window.testAttribute(Qt::WA_SetCursor);
-    FCursor = window.cursor();
-    window.setCursor(Qt::WaitCursor);
-    for (QWidget* control : inactive) {
-        FInactive.push_back({control, control->isEnabled()});
-        control->setEnabled(false);
-    }
-    FPreviousRunner =
-        SetBlockingCallRunner([this](const std::function<void()>& call) { RunOffThread(call); });
+    FInactive.reserve(inactive.size());
     // A close asked for under one of the run's boxes never reaches the filter below.
     FCloseWatch = std::make_unique<TCloseRequestWatch>(window, [this] { AskClose(); });
+    FHadCursor = window.testAttribute(Qt::WA_SetCursor);
+    FCursor = window.cursor();
+    // A failure part way leaves the window as it was; the runner, which the whole process
+    // sees, is lent last, once nothing else can fail.
+    try {
+        qApp->installEventFilter(this);
+        window.setCursor(Qt::WaitCursor);
+        for (QWidget* control : inactive) {
+            FInactive.push_back({control, control->isEnabled()});
+            control->setEnabled(false);
+        }
+        FPreviousRunner = SetBlockingCallRunner(
+            [this](const std::function<void()>& call) { RunOffThread(call); });
+    } catch (...) {
+        Restore();
+        throw;
+    }
     FSinceRepaint.start();
 }
 
 TBusyWindow::~TBusyWindow() {
     SetBlockingCallRunner(std::move(FPreviousRunner));
+    Restore();
+    if (FWindow && FCloseAsked)
+        QMetaObject::invokeMethod(FWindow.data(), &QWidget::close, Qt::QueuedConnection);
+}
+
+void TBusyWindow::Restore() {
     qApp->removeEventFilter(this);
     for (const TInactive& inactive : FInactive)
         if (inactive.Control)
@@ -77,8 +91,6 @@ TBusyWindow::~TBusyWindow() {
     // The control that had the focus before its button went inactive gets it back.
     if (FFocus && FFocus->isEnabled() && FWindow && FFocus->window() == FWindow.data())
         FFocus->setFocus(Qt::OtherFocusReason);
-    if (FWindow && FCloseAsked)
-        QMetaObject::invokeMethod(FWindow.data(), &QWidget::close, Qt::QueuedConnection);
 }
 
 void TBusyWindow::Pump() {

@@ -46,6 +46,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Gives the window back its input, cursor, controls and focus.
+    void Restore();
+
     struct TInactive {
         QPointer<QWidget> Control;
         bool WasEnabled;

@@ -4,6 +4,7 @@
 #include "base/Exception.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace ortavo {
@@ -19,39 +20,29 @@ namespace {
 String NormaliseLineBreaks(String&& text) {
     // Most files already use CR LF throughout: then the text is kept as it is.
     std::size_t extra = 0;
-    for (std::size_t i = 0, n = text.size(); i < n; ++i) {
-        char16_t c = text[i];
-        if (c == u'\r') {
-            if (i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            else
-                ++extra;
-        } else if (c == u'\n') {
-            ++extra;
-        }
-    }
+    ForEachLineBreak(text, [&](std::size_t, std::size_t length) { extra += length == 1; });
     if (extra == 0)
         return std::move(text);
-    // Widen in place from the back: every lone break takes one more character, so the
-    // write position never overtakes the characters still to be read.
-    std::size_t n = text.size();
+    // Widened in place: the text moves to the end of its grown buffer and is written back
+    // from the start. Every lone break written takes one character more than it read, and
+    // there are no more of them than the text moved, so writing never overtakes reading.
+    const std::size_t n = text.size();
     text.resize(n + extra);
     char16_t* p = text.data();
-    std::size_t j = n + extra;
-    for (std::size_t i = n; i-- > 0;) {
-        char16_t c = p[i];
-        if (c == u'\n') {
-            if (i > 0 && p[i - 1] == u'\r')
-                --i;
-            p[--j] = u'\n';
-            p[--j] = u'\r';
-        } else if (c == u'\r') {
-            p[--j] = u'\n';
-            p[--j] = u'\r';
-        } else {
-            p[--j] = c;
-        }
-    }
+    std::memmove(p + extra, p, n * sizeof(char16_t));
+    const StringView source(p + extra, n);
+    std::size_t start = 0, written = 0;
+    auto copy = [&](std::size_t end) {
+        std::memmove(p + written, source.data() + start, (end - start) * sizeof(char16_t));
+        written += end - start;
+    };
+    ForEachLineBreak(source, [&](std::size_t at, std::size_t length) {
+        copy(at);
+        p[written++] = u'\r';
+        p[written++] = u'\n';
+        start = at + length;
+    });
+    copy(n);
     return std::move(text);
 }
 

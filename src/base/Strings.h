@@ -61,20 +61,40 @@ private:
     int FUpdateCount = 0;
 };
 
+// The length of the line break that starts at text[i]: 2 for CR LF, 1 for a lone CR or a
+// lone LF, 0 for any other character. Every split and normalisation of line ends goes by it.
+inline std::size_t LineBreakAt(StringView text, std::size_t i) noexcept {
+    const char16_t c = text[i];
+    if (c == u'\n')
+        return 1;
+    if (c != u'\r')
+        return 0;
+    return i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+}
+
+// Calls visit(offset, length) for every line break of text, first to last. A break's
+// characters are read before it is visited, never after.
+template <typename Visit> void ForEachLineBreak(StringView text, Visit&& visit) {
+    for (std::size_t i = 0, n = text.size(); i < n;) {
+        // CR and LF are below every printable character: one comparison passes the rest.
+        const std::size_t length = text[i] > u'\r' ? 0 : LineBreakAt(text, i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        visit(i, length);
+        i += length;
+    }
+}
+
 // Splits a text into lines by the rule of SetText.
 template <typename Sink> void ForEachLine(StringView text, Sink&& sink) {
-    std::size_t start = 0, i = 0, n = text.size();
-    while (i < n) {
-        char16_t c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            sink(text.substr(start, i - start));
-            i += (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n)
+    std::size_t start = 0;
+    ForEachLineBreak(text, [&](std::size_t at, std::size_t length) {
+        sink(text.substr(start, at - start));
+        start = at + length;
+    });
+    if (start < text.size())
         sink(text.substr(start));
 }
 

@@ -64,7 +64,7 @@ FileState StateOf(const String& path, int fd) {
 // Reads the whole file in pieces, handing each to sink; size is the file's size when opened.
 // Only a regular file is read: a pipe may never end and a device may never stop giving.
 // The shared lock keeps out writers that lock; the states before and after catch those that
-// do not (a file cut or grown while read would otherwise pass as complete).
+// do not (a file cut, grown or rewritten while read would otherwise pass as complete).
 template <typename Sink>
 void ReadInPieces(const String& path, std::size_t& size, const TFiscalReadProgress& progress,
                   Sink&& sink) {
@@ -80,9 +80,15 @@ void ReadInPieces(const String& path, std::size_t& size, const TFiscalReadProgre
         CannotOpen(path, EISDIR);
     if (!S_ISREG(info.st_mode))
         CannotOpen(path, u"Not a regular file");
-    while (::flock(fd.Get(), LOCK_SH | LOCK_NB) != 0)
-        if (errno != EINTR)
+    // Only a writer holding its lock keeps the file out. A file system without locks (a
+    // share that refuses them) cannot keep writers out: the file is read unlocked, and the
+    // states compared below are what tells a change.
+    while (::flock(fd.Get(), LOCK_SH | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
             CannotOpen(path, errno);
+        if (errno != EINTR)
+            break;
+    }
     const FileState before = StateOf(path, fd.Get());
     size = static_cast<std::size_t>(before.Size > 0 ? before.Size : 0);
     constexpr std::size_t kPiece = 1 << 20;

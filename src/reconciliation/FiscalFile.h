@@ -16,10 +16,11 @@ using TFiscalReadProgress = std::function<void()>;
 
 // The file's text: UTF-8, UTF-16 LE or UTF-16 BE by its byte-order mark (skipped), the
 // system's ANSI code page without one. Only a regular file (or a link to one) is read, under
-// a shared advisory lock; one that is locked for writing, or whose identity, size or times
-// differ after the read, is refused. Raises EFOpenError "Cannot open file "%s". %s" with the
-// full path and the system's text or the reason. Reading stops, with the view's capacity
-// error, as soon as the text could no longer fit in capacity characters.
+// a shared advisory lock where the file system has locks; one that another process holds
+// locked for writing, or whose identity, size or times differ after the read, is refused. Raises
+// EFOpenError "Cannot open file "%s". %s" with the full path and the system's text or the reason.
+// Reading stops, with the view's capacity error, as soon as the text could no longer fit in
+// capacity characters.
 String ReadFiscalFileText(const String& path, std::size_t capacity = TMemoLines::DefaultCapacity,
                           const TFiscalReadProgress& progress = {});
 

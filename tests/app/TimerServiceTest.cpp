@@ -6,6 +6,7 @@
 #include "RecordingBoxes.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,20 @@
 
 using namespace ortavo;
 using namespace ortavo::testing;
+
+namespace {
+
+// Lets the event loop run until a timer of the tested timers' interval has ticked a few
+// times: long enough for a stopped timer to show it would still tick.
+void WaitSomeTicks() {
+    QTimer witness;
+    int ticks = 0;
+    QObject::connect(&witness, &QTimer::timeout, [&] { ++ticks; });
+    witness.start(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 5000));
+}
+
+} // namespace
 
 TEST(TimerService, TheApplicationLendsTimersThatTick) {
     ASSERT_NE(TimerService(), nullptr);
@@ -24,7 +39,7 @@ TEST(TimerService, TheApplicationLendsTimersThatTick) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
     timer.SetEnabled(false);
     const int stopped = ticks;
-    QTest::qWait(30);
+    WaitSomeTicks();
     EXPECT_EQ(ticks, stopped);
 
     // A connection's idle timer can be set at all.
@@ -44,8 +59,9 @@ TEST(TimerService, WhatATickRaisesIsShownByTheErrorBoxAndAbortIsSilent) {
         self.SetEnabled(false);
         throw EConvertError(u"Invalid date");
     });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks == 2; }, 5000));
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.Shown.empty(); }, 5000));
+    WaitSomeTicks();
+    EXPECT_EQ(ticks, 2);
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_EQ(boxes.Shown[0].What, BoxShown::Message);
     EXPECT_EQ(boxes.Shown[0].Text, u"Invalid date.");
@@ -61,6 +77,6 @@ TEST(TimerService, ATickMayFreeItsOwnTimer) {
         timer.reset();
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !timer; }, 5000));
-    QTest::qWait(30);
+    WaitSomeTicks();
     EXPECT_EQ(ticks, 1);
 }

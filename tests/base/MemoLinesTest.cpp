@@ -36,12 +36,17 @@ TEST(MemoLines, EveryKindOfBreakBecomesCrLf) {
         {u"", u"", 0},
         {u"a", u"a", 1},
         {u"a\r\n\r\n", u"a\r\n\r\n", 2},
+        {u"\n\r\n\rb", u"\r\n\r\n\r\nb", 4},
     };
     for (const Case& c : cases) {
         TMemoLines lines;
         lines.SetText(StringView(c.in));
         EXPECT_EQ(lines.Text(), String(c.text)) << ToUtf8(c.in);
         EXPECT_EQ(lines.Count(), c.count) << ToUtf8(c.in);
+        // A line list splits by the same rule.
+        std::vector<String> split;
+        ForEachLine(c.in, [&](StringView line) { split.emplace_back(line); });
+        EXPECT_EQ(split, Lines(lines)) << ToUtf8(c.in);
     }
 }
 

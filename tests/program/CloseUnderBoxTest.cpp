@@ -3,6 +3,7 @@
 // run is over. Runs on the xcb platform only (CTest starts it under Xvfb).
 #include "UPrincipal.h"
 #include "app/NoticeBox.h"
+#include "app/XcbLibrary.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -10,60 +11,24 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 using namespace ortavo;
 
 namespace {
 
-struct TCookie {
-    unsigned int Sequence;
-};
-struct TAtomReply {
-    std::uint8_t ResponseType, Pad;
-    std::uint16_t Sequence;
-    std::uint32_t Length, Atom;
-};
-struct TClientMessage {
-    std::uint8_t ResponseType, Format;
-    std::uint16_t Sequence;
-    std::uint32_t Window, Type, Data32[5];
-};
-
 // Sends the window the client message a window manager sends when its close box is hit.
 void SendCloseRequest(QWidget& window) {
     void* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(xcb, nullptr);
-    auto intern = reinterpret_cast<TCookie (*)(void*, std::uint8_t, std::uint16_t, const char*)>(
-        dlsym(xcb, "xcb_intern_atom"));
-    auto reply = reinterpret_cast<TAtomReply* (*)(void*, TCookie, void**)>(
-        dlsym(xcb, "xcb_intern_atom_reply"));
-    auto send = reinterpret_cast<TCookie (*)(void*, std::uint8_t, std::uint32_t, std::uint32_t,
-                                             const char*)>(dlsym(xcb, "xcb_send_event"));
-    auto flush = reinterpret_cast<int (*)(void*)>(dlsym(xcb, "xcb_flush"));
-    auto atom = [&](const char* name) {
-        TAtomReply* answer =
-            reply(connection, intern(connection, 0, std::strlen(name), name), nullptr);
-        const std::uint32_t value = answer ? answer->Atom : 0;
-        std::free(answer);
-        return value;
-    };
-    TClientMessage message{};
-    message.ResponseType = 33;
+    const xcb::TLibrary xcb;
+    ASSERT_TRUE(xcb.Loaded());
+    xcb::TClientMessage message{};
+    message.ResponseType = xcb::ClientMessageCode;
     message.Format = 32;
     message.Window = static_cast<std::uint32_t>(window.winId());
-    message.Type = atom("WM_PROTOCOLS");
-    message.Data32[0] = atom("WM_DELETE_WINDOW");
-    char event[32] = {};
-    std::memcpy(event, &message, sizeof message);
-    send(connection, 0, message.Window, 0, event);
-    flush(connection);
-    dlclose(xcb);
+    message.Type = xcb.Atom(connection, "WM_PROTOCOLS", false);
+    message.Data32[0] = xcb.Atom(connection, "WM_DELETE_WINDOW", false);
+    ASSERT_TRUE(xcb.Send(connection, message));
 }
 
 } // namespace
@@ -95,6 +60,5 @@ TEST(CloseUnderBox, TheCloseAskedUnderTheRunsBoxComesWhenTheRunEnds) {
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     EXPECT_TRUE(asked);
     EXPECT_TRUE(stillOpen);
-    QTest::qWait(100);
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 5000));
 }

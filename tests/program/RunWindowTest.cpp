@@ -83,8 +83,7 @@ TEST_F(RunWindowTest, TheClickRunsTheReconciliation) {
     EXPECT_NE(form->cursor().shape(), Qt::WaitCursor);
     EXPECT_TRUE(form->Button1->isEnabled() && form->edtBase->isEnabled() &&
                 form->edtArquivo->isEnabled());
-    QTest::qWait(50);
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 5000));
 }
 
 // A Brazilian session: the C library writes and reads decimal commas, and the regional

@@ -10,15 +10,33 @@
 #include <functional>
 #include <utility>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
 using namespace ortavo;
 using ortavo::testing::TempFolder;
+
+namespace {
+
+// Every lock taken in this program fails with this error, as on a file system without
+// locks; 0 takes the system's own lock.
+int LockFailure = 0;
+
+} // namespace
+
+extern "C" int flock(int fd, int operation) noexcept {
+    if (LockFailure != 0) {
+        errno = LockFailure;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_flock, fd, operation));
+}
 
 namespace {
 
@@ -123,8 +141,8 @@ TEST(FiscalFile, ExistenceCountsFilesAndLinksToFilesOnly) {
     EXPECT_FALSE(FiscalFileExists(u""));
 }
 
-// Cut, grown or replaced between the first piece and the end of the read: refused, never
-// taken for the whole file.
+// Cut, grown, replaced or rewritten in place between the first piece and the end of the
+// read: refused, never taken for the whole file, whether the file system locks or not.
 TEST(FiscalFile, AFileThatChangesWhileReadIsRefused) {
     TempFolder folder;
     const std::string bytes(3 << 20, 'x');
@@ -133,19 +151,38 @@ TEST(FiscalFile, AFileThatChangesWhileReadIsRefused) {
         [](const std::string& path) { std::ofstream(path, std::ios::app) << "E14"; },
         [&](const std::string& path) {
             std::filesystem::rename(folder.Write("other.txt", bytes), path);
+        },
+        // The same size and file: only the times tell.
+        [](const std::string& path) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            ASSERT_EQ(::pwrite(fd, "yyy", 3, 1 << 21), 3);
+            ::close(fd);
         }};
-    for (const auto& change : changes) {
+    // A file exported earlier: the file system stamps times in clock ticks, and a rewrite
+    // within the tick of the last change could otherwise keep them.
+    const timespec exported[2] = {{1577836800, 0}, {1577836800, 0}};
+    struct ScopedLockFailure {
+        ~ScopedLockFailure() { LockFailure = 0; }
+    } restore;
+    for (int lockFailure : {0, ENOLCK, EOPNOTSUPP, EINVAL}) {
+        LockFailure = lockFailure;
         const std::string path = folder.Write("f.txt", bytes);
-        bool changed = false;
-        try {
-            ReadFiscalFileText(FromUtf8(path), TMemoLines::DefaultCapacity, [&] {
-                if (!std::exchange(changed, true))
-                    change(path);
-            });
-            ADD_FAILURE() << "read as complete";
-        } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), u"Cannot open file \"" + FromUtf8(path) +
-                                       u"\". The file changed while it was being read");
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), exported, 0), 0);
+        EXPECT_EQ(ReadFiscalFileText(FromUtf8(path)).size(), bytes.size()) << lockFailure;
+        for (const auto& change : changes) {
+            folder.Write("f.txt", bytes);
+            ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), exported, 0), 0);
+            bool changed = false;
+            try {
+                ReadFiscalFileText(FromUtf8(path), TMemoLines::DefaultCapacity, [&] {
+                    if (!std::exchange(changed, true))
+                        change(path);
+                });
+                ADD_FAILURE() << "read as complete, lock failure " << lockFailure;
+            } catch (const EFOpenError& e) {
+                EXPECT_EQ(e.Message(), u"Cannot open file \"" + FromUtf8(path) +
+                                           u"\". The file changed while it was being read");
+            }
         }
     }
 }

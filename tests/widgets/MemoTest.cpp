@@ -28,6 +28,21 @@ struct MemoTest : ::testing::Test {
     TMemo memo;
 };
 
+using MemoX11Test = MemoTest;
+
+// Drags the mouse from the first row's start to the second row's end.
+void SelectTwoRowsWithTheMouse(TMemo& memo) {
+    const int row = memo.RowHeight();
+    QWidget* view = memo.viewport();
+    const QPoint end(view->width() - 2, row + row / 2);
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(1, row / 2));
+    QTest::mouseMove(view, end);
+    QMouseEvent move(QEvent::MouseMove, QPointF(end), view->mapToGlobal(QPointF(end)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, end);
+}
+
 // A memo with the focus in an active window, in a fixed-pitch font so that columns are
 // easy to reckon.
 struct CaretTest : ::testing::Test {
@@ -122,24 +137,25 @@ TEST_F(MemoTest, SelectAllCopyAndMouseSelection) {
     // Pasted elsewhere on Linux: LF line ends.
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("first line\nsecond line\n"));
 
-    const int row = memo.RowHeight();
-    QWidget* view = memo.viewport();
-    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(1, row / 2));
-    QTest::mouseMove(view, QPoint(view->width() - 2, row + row / 2));
-    QMouseEvent move(QEvent::MouseMove, QPointF(view->width() - 2, row + row / 2),
-                     view->mapToGlobal(QPointF(view->width() - 2, row + row / 2)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view, &move);
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(view->width() - 2, row + row / 2));
+    SelectTwoRowsWithTheMouse(memo);
     EXPECT_EQ(memo.SelText(), u"first line\r\nsecond line");
-    // The mouse's selection is the primary selection, where the platform has one.
-    if (QApplication::clipboard()->supportsSelection()) {
-        EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection),
-                  QStringLiteral("first line\nsecond line"));
-    }
 
-    QTest::mouseDClick(view, Qt::LeftButton, {}, QPoint(3, row / 2));
+    const int row = memo.RowHeight();
+    QTest::mouseDClick(memo.viewport(), Qt::LeftButton, {}, QPoint(3, row / 2));
     EXPECT_EQ(memo.SelText(), u"first");
+}
+
+// X11 only (CTest runs it under a virtual display).
+TEST_F(MemoX11Test, TheMouseSelectionIsThePrimarySelection) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the xcb platform";
+    ASSERT_TRUE(QApplication::clipboard()->supportsSelection());
+    QApplication::clipboard()->setText(QStringLiteral("before"), QClipboard::Selection);
+    memo.Lines().SetText(u"first line\r\nsecond line\r\n");
+    memo.setFocus();
+    SelectTwoRowsWithTheMouse(memo);
+    EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection),
+              QStringLiteral("first line\nsecond line"));
 }
 
 TEST_F(MemoTest, AppendsScrollToTheNewestLineAndLoadingGoesToTheTop) {

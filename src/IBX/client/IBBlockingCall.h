@@ -10,10 +10,12 @@ namespace ortavo {
 // Runs call to its end before returning; what call raises it carries over to the caller.
 using TBlockingCallRunner = std::function<void(const std::function<void()>& call)>;
 
-// Returns the runner that was lent before; an empty runner restores running in place.
+// Returns the runner that was lent before; an empty runner restores running in place. The
+// calling thread becomes the one the runner serves.
 TBlockingCallRunner SetBlockingCallRunner(TBlockingCallRunner runner);
-// Runs call through the runner lent, or in place. The call must keep to its own thread's
-// state: the status vector and the locale are per thread.
+// Runs call through the runner lent, or in place when none is. While a runner is lent, a
+// call from another thread than the one that lent it raises EInvalidOperation. The call
+// must keep to its own thread's state: the status vector and the locale are per thread.
 void RunBlockingCall(const std::function<void()>& call);
 
 } // namespace ortavo

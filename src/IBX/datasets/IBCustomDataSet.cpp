@@ -44,6 +44,21 @@ bool IsBlobType(int sqlType) {
     return sqlType == SQL_BLOB;
 }
 
+// Bytes a text column's value takes in a record, from the bytes the server sends for it
+// (length). OCTETS keep their bytes. A decoding yields no more UTF-16 units than the bytes
+// it reads, and through a character set whose values the server counts in characters, no
+// more than two units (a surrogate pair) per declared character: 4 bytes per character
+// where UTF8 sends 4. UNICODE_FSS values are counted in bytes (a VARCHAR(5) holds 15
+// letters), so they keep a unit per byte.
+int TextStorageSize(int length, const TIBXSQLVAR& column, bool octets) {
+    if (octets)
+        return length;
+    constexpr int UnicodeFssBytes = 3;
+    const int characters = column.DeclaredChars();
+    const bool countsCharacters = characters > 0 && column.CharSize() != UnicodeFssBytes;
+    return 2 * (countsCharacters ? std::min(length, 2 * characters) : length);
+}
+
 // The precision of a scaled column: the described one, or all the digits its integer type
 // holds when the descriptor carries none; one more when it equals the decimals.
 int ScaledPrecision(const TSQLVAR& var) {
@@ -448,7 +463,7 @@ void TIBCustomDataSet::BuildModelRecord() {
             layout.Kind = layout.SqlType == SQL_TEXT ? TColumnKind::Fixed : TColumnKind::Varying;
             layout.DeclaredChars = column.DeclaredChars();
             layout.Octets = IsOctets(var);
-            layout.DataSize = 2 * layout.Length;
+            layout.DataSize = TextStorageSize(layout.Length, column, layout.Octets);
             break;
         case SQL_DOUBLE:
         case SQL_D_FLOAT:
@@ -706,7 +721,10 @@ void TIBCustomDataSet::FillRecordFromRow(const TIBSQL& statement, int recordNumb
             encoding.DecodeInto(bytes, text);
             if (layout.Kind == TColumnKind::Fixed)
                 TrimFixedText(text, layout.DeclaredChars);
+            // Never cut: a text longer than its room fails when read.
             const std::size_t room = static_cast<std::size_t>(layout.DataSize) / 2;
+            if (text.size() > room)
+                record::Put<std::uint8_t>(d, record::OutOfRange, 1);
             const std::size_t length = std::min(text.size(), room);
             std::memcpy(target, text.data(), length * 2);
             record::Put<std::int32_t>(d, record::DataLength, static_cast<std::int32_t>(length * 2));

@@ -1,12 +1,15 @@
 // The client library binding: server types, loading Debian's libfbclient, the version and the
-// stand-bys it implies, and the loader's failures with stand-in libraries.
+// stand-bys it implies, the loader's failures with stand-in libraries, and the thread the
+// long calls run from.
 #include "IBX/client/IB.h"
+#include "IBX/client/IBBlockingCall.h"
 #include "IBX/client/IBIntf.h"
 #include "fixtures/RawClient.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 namespace ortavo {
@@ -183,6 +186,36 @@ TEST(Loader, MissingRequiredEntryPointFailsTheLoadEachTime) {
     EXPECT_FALSE(library.HasEntryPoint("isc_attach_database"));
     // Entry points resolved before the failure are not kept: the call reloads and fails again.
     EXPECT_THROW(library.isc_attach_database(nullptr, 0, nullptr, nullptr, 0, nullptr), EOSError);
+}
+
+// The runner lent waits on its lender's window: a call from any other thread is refused
+// rather than run where nobody waits for it.
+TEST(BlockingCalls, GoThroughTheRunnerLentOnlyFromItsThread) {
+    int calls = 0, throughRunner = 0;
+    auto call = [&] { ++calls; };
+    const TBlockingCallRunner previous =
+        SetBlockingCallRunner([&](const std::function<void()>& blocking) {
+            ++throughRunner;
+            blocking();
+        });
+    RunBlockingCall(call);
+    std::string refused;
+    std::thread([&] {
+        try {
+            RunBlockingCall(call);
+        } catch (const EInvalidOperation& e) {
+            refused = e.what();
+        }
+    }).join();
+    SetBlockingCallRunner(previous);
+    EXPECT_EQ(refused, "A long client call was made on a thread other than the one that lent "
+                       "its runner");
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(throughRunner, 1);
+    // Without a runner every thread runs its calls in place.
+    std::thread([&] { RunBlockingCall(call); }).join();
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(throughRunner, 1);
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace ortavo::test {
 namespace {
 
@@ -117,17 +119,27 @@ TEST_P(RecordTest, DaysBeforeTheEpochKeepTheirDateAndTime) {
     }
 }
 
+// Each value has the room its decoding needs, in record bytes: two per byte sent without a
+// character set, two per UTF-16 unit (at most two per character) through one.
 TEST_P(RecordTest, TextIsNeverCut) {
     db->Execute("CREATE TABLE X (ID INTEGER, C CHAR(5) CHARACTER SET UTF8, "
                 "V VARCHAR(10) CHARACTER SET UTF8, E VARCHAR(5) CHARACTER SET UTF8, "
                 "G CHAR(4) CHARACTER SET GBK, O CHAR(4) CHARACTER SET OCTETS, "
-                "OV VARCHAR(8) CHARACTER SET OCTETS)");
+                "OV VARCHAR(8) CHARACTER SET OCTETS, F VARCHAR(5) CHARACTER SET UNICODE_FSS)");
     db->Execute("INSERT INTO X VALUES (1, 'abc', '', "
                 "_UTF8 '\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80"
-                "\xF0\x9F\x98\x80', 'ab', x'00ff0010', x'0001')");
+                "\xF0\x9F\x98\x80', 'ab', x'00ff0010', x'0001', 'fifteen letters')");
     db->Execute("UPDATE X SET V = _UTF8 '" + ToUtf8(String(10, u'ã')) + "'");
+    auto storage = [&] {
+        std::vector<int> sizes;
+        for (int i = 1; i <= query.Fields().Count(); ++i)
+            sizes.push_back(record::Get<std::int32_t>(
+                query.CurrentRecordBuffer() + record::Column(i), record::DataSize));
+        return sizes;
+    };
     // Without a character set every byte the server sends is a character.
     OpenAll(u"SELECT C, V, G, O, OV FROM X");
+    EXPECT_EQ(storage(), (std::vector<int>{40, 80, 16, 4, 8}));
     EXPECT_EQ(query.FieldByName(u"C").AsString(), u"abc" + String(17, u' '));
     String twenty;
     for (int i = 0; i < 10; ++i)
@@ -140,23 +152,29 @@ TEST_P(RecordTest, TextIsNeverCut) {
     EXPECT_EQ(query.FieldByName(u"OV").DataType(), ftVarBytes);
     EXPECT_EQ(query.FieldByName(u"OV").AsBytes(), std::string("\x00\x01", 2));
 
+    auto through = [&](const char16_t* characterSet, const char16_t* select) {
+        query.Close();
+        base.Close();
+        db->Configure(base);
+        base.Params().Add(String(u"lc_ctype=") + characterSet);
+        OpenAll(select);
+    };
     // In the column's own set: the characters, a fixed text as wide as it is declared.
-    query.Close();
-    base.Close();
-    base.Params().Add(u"lc_ctype=UTF8");
-    OpenAll(u"SELECT C, V, E FROM X");
+    through(u"UTF8", u"SELECT C, V, E FROM X");
+    EXPECT_EQ(storage(), (std::vector<int>{20, 40, 20}));
     EXPECT_EQ(query.FieldByName(u"C").AsString(), u"abc  ");
     EXPECT_EQ(query.FieldByName(u"V").AsString(), String(10, u'ã'));
     String smiles;
     for (int i = 0; i < 5; ++i)
         smiles += u"\U0001F600";
     EXPECT_EQ(query.FieldByName(u"E").AsString(), smiles);
-    query.Close();
-    base.Close();
-    db->Configure(base);
-    base.Params().Add(u"lc_ctype=GBK");
-    OpenAll(u"SELECT G FROM X");
+    through(u"GBK", u"SELECT G FROM X");
+    EXPECT_EQ(storage(), (std::vector<int>{16}));
     EXPECT_EQ(query.FieldByName(u"G").AsString(), u"ab  ");
+    // UNICODE_FSS counts a value's bytes, not its characters.
+    through(u"UNICODE_FSS", u"SELECT F FROM X");
+    EXPECT_EQ(storage(), (std::vector<int>{30}));
+    EXPECT_EQ(query.FieldByName(u"F").AsString(), u"fifteen letters");
 }
 
 TEST_P(RecordTest, NumericsBeyondTheCurrencyRange) {

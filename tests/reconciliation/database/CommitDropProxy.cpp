@@ -119,9 +119,10 @@ void TCommitDropProxy::Serve() {
                     break;
                 }
                 if (drop) {
-                    // Time for the server to read the request before the connection ends
-                    // (it reads what arrived before it sees the end anyway).
-                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                    // The server's answer shows it has read and carried out the request;
+                    // the answer is not passed on.
+                    pollfd answer{pair.Server, POLLIN, 0};
+                    ::poll(&answer, 1, 5000);
                     // Said before the close: the client sees the close at once and the test
                     // may ask right then.
                     FDropped = true;
