@@ -121,3 +121,29 @@ INSTANTIATE_TEST_SUITE_P(Shapes, KeptStatementsRun, ::testing::ValuesIn(KeptCase
                          [](const ::testing::TestParamInfo<TKeptCase>& info) {
                              return AccessName(info.param.Access) + info.param.Shape.Name();
                          });
+
+// However a run ends, the window then idles holding nothing an index rebuild on the run's
+// table waits for; the lock timeout makes a held index fail the test instead of hanging it.
+TEST_P(KeptStatementsRun, AnIdleWindowBlocksNoIndexWork) {
+    const std::unique_ptr<TBusinessDatabase> db = Business();
+    db->Execute("CREATE INDEX IX_MVTO_PAI_DOC ON MVTO_PAI (PAI_DOCUMENTO)");
+    TRunHarness run;
+    struct TEnd {
+        const char* Name;
+        std::string Last;
+    };
+    for (const TEnd& end : {TEnd{"last coupon equal", CouponLine("000102", "20240315", 25, 0)},
+                            TEnd{"last coupon overwritten", CouponLine("000103", "20240315", 9, 0)},
+                            TEnd{"refused mark", CouponLine("000105", "20240315", 501, 5)},
+                            TEnd{"company not found", ""}}) {
+        SCOPED_TRACE(end.Name);
+        const std::string file =
+            Folder.Write("memoria.txt",
+                         FiscalText({end.Last.empty() ? HeaderLine("11111111000111") : HeaderLine(),
+                                     CouponLine("000104", "20240315", 25, 0), end.Last}));
+        const TRunTrace trace = Trace(run, *db, file);
+        EXPECT_EQ(trace.Error.empty(), end.Name != std::string("refused mark")) << trace.Error;
+        EXPECT_NO_THROW(db->Execute("DROP INDEX IX_MVTO_PAI_DOC", 3));
+        EXPECT_NO_THROW(db->Execute("CREATE INDEX IX_MVTO_PAI_DOC ON MVTO_PAI (PAI_DOCUMENTO)", 3));
+    }
+}
