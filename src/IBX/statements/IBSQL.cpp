@@ -10,6 +10,7 @@
 #include "IBX/statements/IBStatementCache.h"
 #include "base/Encoding.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -369,6 +370,8 @@ void TIBSQL::PrepareAnew(IGDSLibrary& library) {
         // and a statement that now takes or yields other variables is refused rather than
         // run with the old ones.
         TIBXSQLDA params(this), record(this);
+        // At least one variable, so that a statement that now takes some is described.
+        params.SetCount(std::max<int>(1, static_cast<int>(FShape.Params.Vars.size())));
         DescribeInto(library, params, true);
         if (HasRecord(FSQLType))
             DescribeInto(library, record, false);
