@@ -1,5 +1,5 @@
 // The reconciliation run on N sales, beside references doing the same server work; not a
-// test.   bench_run [sales=20000] [runs=3] [only: a case's name, as "Embedded/none"]
+// test.   bench_run [sales=20000] [runs=3] [only: a case's name, as "Embedded/none"] [delay ms]
 // ortavo-cli run is timed as a process (start, attach, file, every statement, exit), with
 // the connection keeping its prepared statements and without (--no-statement-cache), beside
 // two minimal programs calling the client directly (this executable started anew with
@@ -8,7 +8,10 @@
 // run must besides: it writes the run's log lines, each one written out as it is made, and
 // binds the branch as text. Two files: 20 % of the coupons differ,
 // or none. Embedded and over loopback; medians of wall time, all five side by side per case.
+// With a delay, the server is reached through a proxy holding each round trip back that
+// long, as a network would, and each command's round trips are shown too.
 #include "BusinessDatabase.h"
+#include "CommitDropProxy.h"
 
 #include <algorithm>
 #include <chrono>
@@ -318,6 +321,7 @@ int main(int argc, char** argv) {
     const int sales = argc > 1 ? std::atoi(argv[1]) : 20000;
     const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
     const std::string only = argc > 3 ? argv[3] : "";
+    const std::chrono::milliseconds delay(argc > 4 ? std::atoi(argv[4]) : 0);
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
     try {
         std::printf("load: ");
@@ -350,10 +354,20 @@ int main(int argc, char** argv) {
                 };
                 // Interleaved, so that a change of the machine's load falls on all of them.
                 std::vector<std::vector<double>> times(commands.size());
+                std::vector<int> trips(commands.size());
                 for (int i = 0; i < repeats; ++i)
                     for (std::size_t c = 0; c < commands.size(); ++c) {
                         Reset(db);
-                        times[c].push_back(Spawn(commands[c]));
+                        if (access != TAccess::Server || delay.count() == 0) {
+                            times[c].push_back(Spawn(commands[c]));
+                            continue;
+                        }
+                        TCommitDropProxy proxy([] { return false; }, delay);
+                        std::vector<std::string> command = commands[c];
+                        std::replace(command.begin(), command.end(), database,
+                                     proxy.Name(db.Database().Path().string()));
+                        times[c].push_back(Spawn(command));
+                        trips[c] = proxy.RoundTrips();
                     }
                 std::vector<double> m;
                 for (const auto& t : times)
@@ -361,6 +375,10 @@ int main(int argc, char** argv) {
                 std::printf("%-9s %-10s %9.3f %9.3f %9.3f %9.3f %9.3f %8.2f %8.2f %8.2f\n",
                             AccessName(access).c_str(), differing ? "20% differ" : "none", m[0],
                             m[1], m[2], m[3], m[4], m[0] / m[3], m[1] / m[3], m[0] / m[4]);
+                if (delay.count() > 0 && access == TAccess::Server)
+                    std::printf("%-9s %-10s %9d %9d %9d %9d %9d  (round trips, %d ms each)\n", "",
+                                "", trips[0], trips[1], trips[2], trips[3], trips[4],
+                                static_cast<int>(delay.count()));
                 std::fflush(stdout);
             }
         }

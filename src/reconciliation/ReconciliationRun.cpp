@@ -4,12 +4,16 @@
 #include "IBX/connection/IBDatabase.h"
 #include "IBX/connection/IBTransaction.h"
 #include "IBX/datasets/IBQuery.h"
+#include "IBX/statements/IBSQL.h"
+#include "IBX/statements/IBStatementCache.h"
 #include "base/Conversions.h"
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"
 #include "reconciliation/FiscalRecords.h"
 #include "reconciliation/ParseDateByFormat.h"
 #include "reconciliation/SaleWrites.h"
+
+#include <exception>
 
 namespace ortavo {
 
@@ -83,12 +87,55 @@ private:
     std::string FRunIdentity;
 };
 
+// However the run ends, the window then idles with its connection open. A prepared
+// statement would go on holding the indexes its plan uses and a transaction that wrote the
+// tables it wrote, so that the business system's maintenance could not drop or rebuild an
+// index meanwhile. Every coupon's work is committed (or taken back) by then, so ending the
+// transaction changes no data; the next run starts afresh anyway.
+class TRunLetGo {
+public:
+    TRunLetGo(TIBDatabase& base, TIBTransaction& tr, TIBQuery& query)
+        : FBase(base), FTR(tr), FQuery(query), FFailures(std::uncaught_exceptions()) {}
+    ~TRunLetGo() {
+        try {
+            FQuery.Close();
+            FQuery.UnPrepare();
+            // Unpreparing the query leaves its statement prepared; this hands it to the
+            // kept ones, dropped below with them.
+            FQuery.QSelect().FreeHandle();
+        } catch (...) {
+            // The run's outcome stands: what could not be let go here goes with the next
+            // run's disconnect (a lost connection has taken it already).
+        }
+        TIBStatementCache::DropAll(FBase);
+        try {
+            if (FTR.InTransaction()) {
+                if (std::uncaught_exceptions() > FFailures)
+                    FTR.Rollback();
+                else
+                    FTR.Commit();
+            }
+        } catch (...) {
+            // As above: the next run's disconnect ends the transaction.
+        }
+    }
+    TRunLetGo(const TRunLetGo&) = delete;
+    TRunLetGo& operator=(const TRunLetGo&) = delete;
+
+private:
+    TIBDatabase& FBase;
+    TIBTransaction& FTR;
+    TIBQuery& FQuery;
+    int FFailures;
+};
+
 TRunOutcome TRun::Execute() {
     if (FOptions.Journal)
         FRunIdentity = RunIdentity();
     Base.Close();
     if (!Connect())
         return TRunOutcome::NoConnection;
+    const TRunLetGo letGo(Base, TR, Query);
     try {
         TRunOutcome outcome = ReadFile();
         if (FOptions.DryRun && TR.InTransaction())

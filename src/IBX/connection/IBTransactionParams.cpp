@@ -24,9 +24,13 @@ constexpr int TpbLockWrite = 11;
 constexpr int TpbVerbTime = 12;
 constexpr int TpbCommitTime = 13;
 constexpr int TpbAutocommit = 16;
-// Firebird's lock_timeout shares its code with no_savepoint but carries a value.
+// Firebird's lock_timeout shares its code with no_savepoint but carries a value; Firebird
+// has no no_savepoint, and the bare code would read as a malformed timeout.
 constexpr int TpbLockTimeout = 21;
+constexpr int TpbNoSavepoint = 21;
 constexpr StringView LockTimeoutName = u"lock_timeout";
+// The server keeps the timeout in 16 bits; 0 would mean no wait, which nowait says.
+constexpr int MostLockTimeout = 32767;
 
 } // namespace
 
@@ -55,17 +59,21 @@ std::string BuildTPB(const TStrings& params) {
         if (name == LockTimeoutName) {
             // The seconds a wait transaction waits for a locked record, then fails; the
             // value travels as a length byte and a little-endian 32-bit integer.
-            const auto seconds = static_cast<std::uint32_t>(StrToInt(Trim(value)));
+            std::int32_t seconds = 0;
+            if (!TryStrToInt(Trim(value), seconds) || seconds < 1 || seconds > MostLockTimeout)
+                RaiseClientError(ibxeTPBConstantNotSupported, {name + u"=" + Trim(value)});
             tpb.push_back(static_cast<char>(TpbLockTimeout));
             tpb.push_back(4);
             for (int shift = 0; shift < 32; shift += 8)
-                tpb.push_back(static_cast<char>((seconds >> shift) & 0xFF));
+                tpb.push_back(
+                    static_cast<char>((static_cast<std::uint32_t>(seconds) >> shift) & 0xFF));
             continue;
         }
         const int code = TransactionParamCode(name);
         if (code == 0)
             RaiseClientError(ibxeTPBConstantUnknownEx, {namePart});
-        if (code == TpbVerbTime || code == TpbCommitTime || code == TpbAutocommit)
+        if (code == TpbVerbTime || code == TpbCommitTime || code == TpbAutocommit ||
+            code == TpbNoSavepoint)
             RaiseClientError(ibxeTPBConstantNotSupported, {namePart});
         tpb.push_back(static_cast<char>(code));
         if (code == TpbLockRead || code == TpbLockWrite) {

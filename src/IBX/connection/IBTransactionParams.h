@@ -22,7 +22,8 @@ int TransactionParamCode(StringView name);
 // The block for the lines: empty for no lines; otherwise the version byte 3 and one item
 // per non-blank line. lock_read and lock_write carry their table name in UTF-8;
 // "lock_timeout=SECONDS", Firebird's bounded wait, carries its value. Raises client error
-// 115 for an unknown name, 13 for an unsupported one, and 119 for a table name longer than its
+// 115 for an unknown name, 13 for an unsupported one (no_savepoint, which Firebird lacks)
+// or a lock_timeout other than 1 to 32767 seconds, and 119 for a table name longer than its
 // length byte or a block longer than 32767 bytes.
 std::string BuildTPB(const TStrings& params);
 

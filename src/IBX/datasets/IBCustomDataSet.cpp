@@ -417,7 +417,13 @@ void TIBCustomDataSet::OpenResultSet() {
     } else {
         FQSelect->ExecQuery();
     }
-    FRowsAffected = FQSelect->RowsAffected();
+    SetRowsAffected(FQSelect->RowsAffected());
+}
+
+int TIBCustomDataSet::RowsAffected() {
+    if (FRowsAffectedUnread)
+        SetRowsAffected(FQSelect->RowsAffected());
+    return FRowsAffected;
 }
 
 void TIBCustomDataSet::InternalClose() {

@@ -55,8 +55,10 @@ public:
     void FetchAll();
     // Rows fetched so far.
     int RecordCount() const override { return FRecordCount - FDeletedRecords; }
-    // The last known count of rows the statement changed; −1 when unknown.
-    int RowsAffected() const noexcept { return FRowsAffected; }
+    // The last known count of rows the statement changed; −1 when unknown. A count left
+    // with the statement is asked of the server here, so that running it costs no request
+    // for a count nobody reads.
+    int RowsAffected();
     // The cursor has been read to its end.
     bool CursorAtEnd() const noexcept;
 
@@ -121,7 +123,13 @@ protected:
     void FillRecordFromRow(const TIBSQL& statement, int recordNumber, std::byte* buffer);
     // Runs before a statement's text changes: closes, unprepares, forgets the definitions.
     void StatementTextChanging(TIBSQL& statement);
-    void SetRowsAffected(int value) noexcept { FRowsAffected = value; }
+    void SetRowsAffected(int value) noexcept {
+        FRowsAffected = value;
+        FRowsAffectedUnread = false;
+    }
+    // The statement just ran and holds its count; read when asked.
+    void LeaveRowsAffected() noexcept { FRowsAffectedUnread = true; }
+    bool RowsAffectedUnread() const noexcept { return FRowsAffectedUnread; }
 
 private:
     struct TColumnLayout;
@@ -153,6 +161,7 @@ private:
     bool FForcedRefresh = false;
     std::uint8_t FLiveMode = 0;
     int FRowsAffected = -1;
+    bool FRowsAffectedUnread = false;
 
     int FRecordCount = 0;
     int FDeletedRecords = 0;

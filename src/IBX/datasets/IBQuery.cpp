@@ -85,6 +85,9 @@ void TIBQuery::SetPrepared(bool value) {
     } else {
         if (FCheckRowsAffected)
             SetRowsAffected(QSelect().RowsAffected());
+        else if (RowsAffectedUnread())
+            // Nobody asked while it could be read; it is not worth a request now.
+            SetRowsAffected(-1);
         UnprepareStatements();
     }
     FPrepared = value;
@@ -199,14 +202,14 @@ void TIBQuery::ExecSQL() {
         if (FParams.Count() > 0)
             CopyParamsToStatement();
         QSelect().ExecQuery();
-        SetRowsAffected(QSelect().RowsAffected());
+        LeaveRowsAffected();
     } catch (...) {
         FCheckRowsAffected = true;
         if (started)
             ReleaseTransaction();
         throw;
     }
-    // The count is read: unpreparing need not ask the server for it again.
+    // The count stays with the statement until asked for or the statement unprepared.
     FCheckRowsAffected = false;
     if (started)
         ReleaseTransaction();

@@ -10,6 +10,7 @@
 #include "IBX/statements/IBStatementCache.h"
 #include "base/Encoding.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -23,7 +24,6 @@ constexpr ISC_STATUS StatusBadStatementHandle = 335544485;
 constexpr ISC_STATUS StatusStreamEOF = 335544572;
 constexpr ISC_STATUS StatusCursorCloseError = 335544577;
 constexpr ISC_STATUS StatusBadRequestHandle = 335544327;
-constexpr ISC_STATUS StatusObjectInUse = 335544453;
 
 bool OpensCursor(TIBSQLTypes type) {
     return type == SQLSelect || type == SQLSelectForUpdate;
@@ -39,6 +39,26 @@ std::string NewGuidText() {
                   static_cast<unsigned>((low >> 48 & 0x3FFF) | 0x8000),
                   static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFULL));
     return text;
+}
+
+bool HasRecord(TIBSQLTypes type) {
+    return type == SQLSelect || type == SQLExecProcedure || type == SQLSelectForUpdate;
+}
+
+// Whether two descriptions give the caller the same variables: count, types, lengths and,
+// for columns, names.
+bool SameShape(const TIBXSQLDADescription& a, const TIBXSQLDADescription& b) {
+    if (a.Vars.size() != b.Vars.size())
+        return false;
+    for (std::size_t i = 0; i < a.Vars.size(); ++i) {
+        const XSQLVAR &x = a.Vars[i], &y = b.Vars[i];
+        if (x.sqltype != y.sqltype || x.sqlscale != y.sqlscale || x.sqlsubtype != y.sqlsubtype ||
+            x.sqllen != y.sqllen || x.aliasname_length != y.aliasname_length ||
+            std::char_traits<char>::compare(x.aliasname, y.aliasname,
+                                            static_cast<std::size_t>(x.aliasname_length)) != 0)
+            return false;
+    }
+    return true;
 }
 
 std::int32_t ReadLittleEndian(const char* bytes, int length) {
@@ -186,10 +206,17 @@ void TIBSQL::RegisterKeptParams() {
     FProcessedSQL.SetText(FShape.ProcessedSQL);
 }
 
-void TIBSQL::PrepareOnServer(IGDSLibrary& library, const std::string& text) {
-    Call(library.isc_dsql_prepare(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(), 0,
-                                  text.c_str(), static_cast<unsigned short>(Dialect()), nullptr),
+void TIBSQL::PrepareOnServer(IGDSLibrary& library) {
+    Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
+                                           FHandle.Address()),
          true);
+    FHandle.SetLibrary(&library);
+    Call(library.isc_dsql_prepare(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(), 0,
+                                  FShape.Sent.c_str(), static_cast<unsigned short>(Dialect()),
+                                  nullptr),
+         true);
+    ReadStatementType(library);
+    FShape.Type = FSQLType;
 }
 
 void TIBSQL::ReadStatementType(IGDSLibrary& library) {
@@ -206,44 +233,42 @@ void TIBSQL::ReadStatementType(IGDSLibrary& library) {
     FSQLType = static_cast<TIBSQLTypes>(ReadLittleEndian(reply + 3, length));
 }
 
+void TIBSQL::DescribeInto(IGDSLibrary& library, TIBXSQLDA& area, bool input) {
+    const auto dialect = static_cast<unsigned short>(Dialect());
+    const auto describe = [&](XSQLDA* block) {
+        return input ? library.isc_dsql_describe_bind(ThreadStatusVector(), FHandle.Address(),
+                                                      dialect, block)
+                     : library.isc_dsql_describe(ThreadStatusVector(), FHandle.Address(), dialect,
+                                                 block);
+    };
+    if (!input)
+        area.SetCount(1);
+    if (XSQLDA* block = area.AsXSQLDA()) {
+        Call(describe(block), true);
+        if (block->sqld != block->sqln) {
+            area.SetCount(block->sqld);
+            if (XSQLDA* resized = area.AsXSQLDA())
+                Call(describe(resized), true);
+        }
+    }
+    area.Initialize();
+}
+
 void TIBSQL::DescribeParams(IGDSLibrary& library, bool kept) {
     if (kept) {
         FSQLParams->Restore(FShape.Params);
         return;
     }
-    const auto dialect = static_cast<unsigned short>(Dialect());
-    if (XSQLDA* area = FSQLParams->AsXSQLDA()) {
-        Call(library.isc_dsql_describe_bind(ThreadStatusVector(), FHandle.Address(), dialect, area),
-             true);
-        if (area->sqld != area->sqln) {
-            FSQLParams->SetCount(area->sqld);
-            if (XSQLDA* resized = FSQLParams->AsXSQLDA())
-                library.isc_dsql_describe_bind(ThreadStatusVector(), FHandle.Address(), dialect,
-                                               resized);
-        }
-    }
-    FSQLParams->Initialize();
+    DescribeInto(library, *FSQLParams, true);
     FShape.Params = FSQLParams->Description();
 }
 
 void TIBSQL::DescribeRecord(IGDSLibrary& library, bool kept) {
-    const auto dialect = static_cast<unsigned short>(Dialect());
     if (kept) {
         FSQLRecord->Restore(FShape.Record);
         return;
     }
-    FSQLRecord->SetCount(1);
-    XSQLDA* area = FSQLRecord->AsXSQLDA();
-    Call(library.isc_dsql_describe(ThreadStatusVector(), FHandle.Address(), dialect, area), true);
-    if (area->sqld > area->sqln) {
-        FSQLRecord->SetCount(area->sqld);
-        Call(library.isc_dsql_describe(ThreadStatusVector(), FHandle.Address(), dialect,
-                                       FSQLRecord->AsXSQLDA()),
-             true);
-    } else if (area->sqld == 0) {
-        FSQLRecord->SetCount(0);
-    }
-    FSQLRecord->Initialize();
+    DescribeInto(library, *FSQLRecord, false);
     FShape.Record = FSQLRecord->Description();
 }
 
@@ -258,62 +283,63 @@ void TIBSQL::Prepare() {
         RaiseClientError(ibxeEmptyQuery);
     try {
         IGDSLibrary& library = Library();
-        TIBStatementCache* cache = TIBStatementCache::Of(*Database());
-        const int dialect = Dialect();
-        // A text prepared before on the connection brings back its scan and descriptions
-        // with its server statement.
-        bool kept = cache && cache->Take(source, FParamCheck, FGenerateParamNames, dialect,
-                                         FHandle.Cell(), FShape);
-        if (kept) {
-            RegisterKeptParams();
-        } else {
-            FShape = TIBPreparedShape{};
-            PreprocessSQL(source);
-            if (IsBlank(FShape.ProcessedSQL))
-                RaiseClientError(ibxeEmptyQuery);
-            std::string sent = Database()->Encoding().Encode(FShape.ProcessedSQL);
-            kept = cache && TakeSentStatement(*cache, sent, dialect);
-            FShape.Source = source;
-            FShape.ParamCheck = FParamCheck;
-            FShape.GenerateParamNames = FGenerateParamNames;
-            FShape.Dialect = dialect;
-            FShape.Sent = std::move(sent);
-        }
+        const bool kept = TakeKeptOrScan(source);
         if (kept) {
             FKept = true;
             FHandle.SetLibrary(&library);
             FSQLType = static_cast<TIBSQLTypes>(FShape.Type);
         } else {
-            Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
-                                                   FHandle.Address()),
-                 true);
-            FHandle.SetLibrary(&library);
-            PrepareOnServer(library, FShape.Sent);
-            ReadStatementType(library);
-            FShape.Type = FSQLType;
+            PrepareOnServer(library);
         }
-        switch (FSQLType) {
-        case SQLGetSegment:
-        case SQLPutSegment:
-        case SQLStartTransaction:
-            RaiseClientError(ibxeNotPermitted);
-        default:
-            if (FSQLType == SQLUnknown || FSQLType > SQLSetGenerator)
-                break;
-            DescribeParams(library, kept);
-            if (FSQLType == SQLSelect || FSQLType == SQLExecProcedure ||
-                FSQLType == SQLSelectForUpdate)
-                DescribeRecord(library, kept);
-            else
-                FSQLRecord->SetCount(0);
-            FCursor = FSQLType == SQLSelectForUpdate ? NewGuidText() : std::string();
-        }
+        Describe(library, kept);
         FPrepared = true;
         TellMonitor(&IIBSQLMonitorHook::SQLPrepare, tfQPrepare);
     } catch (...) {
         if (FHandle.Get())
             FreeStatement(false);
         throw;
+    }
+}
+
+bool TIBSQL::TakeKeptOrScan(const String& source) {
+    TIBStatementCache* cache = TIBStatementCache::Of(*Database());
+    const int dialect = Dialect();
+    // A text prepared before on the connection brings back its scan and descriptions with
+    // its server statement.
+    if (cache &&
+        cache->Take(source, FParamCheck, FGenerateParamNames, dialect, FHandle.Cell(), FShape)) {
+        RegisterKeptParams();
+        return true;
+    }
+    FShape = TIBPreparedShape{};
+    PreprocessSQL(source);
+    if (IsBlank(FShape.ProcessedSQL))
+        RaiseClientError(ibxeEmptyQuery);
+    std::string sent = Database()->Encoding().Encode(FShape.ProcessedSQL);
+    const bool kept = cache && TakeSentStatement(*cache, sent, dialect);
+    FShape.Source = source;
+    FShape.ParamCheck = FParamCheck;
+    FShape.GenerateParamNames = FGenerateParamNames;
+    FShape.Dialect = dialect;
+    FShape.Sent = std::move(sent);
+    return kept;
+}
+
+void TIBSQL::Describe(IGDSLibrary& library, bool kept) {
+    switch (FSQLType) {
+    case SQLGetSegment:
+    case SQLPutSegment:
+    case SQLStartTransaction:
+        RaiseClientError(ibxeNotPermitted);
+    default:
+        if (FSQLType == SQLUnknown || FSQLType > SQLSetGenerator)
+            return;
+        DescribeParams(library, kept);
+        if (HasRecord(FSQLType))
+            DescribeRecord(library, kept);
+        else
+            FSQLRecord->SetCount(0);
+        FCursor = FSQLType == SQLSelectForUpdate ? NewGuidText() : std::string();
     }
 }
 
@@ -333,15 +359,25 @@ bool TIBSQL::TakeSentStatement(TIBStatementCache& cache, const std::string& sent
 }
 
 void TIBSQL::PrepareAnew(IGDSLibrary& library) {
+    const TIBSQLTypes type = FSQLType;
     FKept = false;
     // The server has given the statement up already; dropping it only frees the handle.
     library.isc_dsql_free_statement(ThreadStatusVector(), FHandle.Address(), DSQL_drop);
     FHandle.Reset();
     try {
-        Call(library.isc_dsql_alloc_statement2(ThreadStatusVector(), FBase->DBHandle(),
-                                               FHandle.Address()),
-             true);
-        PrepareOnServer(library, FShape.Sent);
+        PrepareOnServer(library);
+        // Described again, into areas of its own: the caller's values stay where they are,
+        // and a statement that now takes or yields other variables is refused rather than
+        // run with the old ones.
+        TIBXSQLDA params(this), record(this);
+        // At least one variable, so that a statement that now takes some is described.
+        params.SetCount(std::max<int>(1, static_cast<int>(FShape.Params.Vars.size())));
+        DescribeInto(library, params, true);
+        if (HasRecord(FSQLType))
+            DescribeInto(library, record, false);
+        if (FSQLType != type || !SameShape(params.Description(), FShape.Params) ||
+            !SameShape(record.Description(), FShape.Record))
+            RaiseClientError(ibxeColumnListsDontMatch);
     } catch (...) {
         FPrepared = false;
         FreeStatement(false);
@@ -351,10 +387,11 @@ void TIBSQL::PrepareAnew(IGDSLibrary& library) {
 
 ISC_STATUS TIBSQL::Execute(IGDSLibrary& library, const std::function<ISC_STATUS()>& call) {
     const ISC_STATUS status = call();
-    // A kept statement outlives changes of the objects it uses, which the server answers
-    // with these codes; a statement prepared just now would not have met them.
-    if (status <= 0 || !FKept ||
-        !StatusVectorHas({StatusBadStatementHandle, StatusBadRequestHandle, StatusObjectInUse}))
+    // A statement the server no longer has (a kept one, or a procedure's) is prepared anew
+    // once and the call repeated. A change of the objects a kept statement uses is no such
+    // case: Firebird runs the statement as it was prepared.
+    if (status <= 0 || !(FKept || FSQLType == SQLExecProcedure) ||
+        !StatusVectorHas({StatusBadStatementHandle, StatusBadRequestHandle}))
         return status;
     PrepareAnew(library);
     return call();
@@ -368,22 +405,12 @@ void TIBSQL::RaiseExecuteError(ISC_STATUS status) {
 
 void TIBSQL::ExecuteProcedure(IGDSLibrary& library) {
     const auto dialect = static_cast<unsigned short>(Dialect());
-    ISC_STATUS status = Execute(library, [&] {
+    const ISC_STATUS status = Execute(library, [&] {
         return library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
                                          dialect, FSQLParams->AsXSQLDA(), FSQLRecord->AsXSQLDA());
     });
-    if (status <= 0)
-        return;
-    if (!StatusVectorHas({StatusBadStatementHandle})) {
+    if (status > 0)
         RaiseExecuteError(status);
-        return;
-    }
-    // The server forgot the statement: prepare the same text once more and run it again.
-    library.isc_dsql_prepare(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(), 0,
-                             FShape.Sent.c_str(), dialect, nullptr);
-    Call(library.isc_dsql_execute2(ThreadStatusVector(), FBase->TRHandle(), FHandle.Address(),
-                                   dialect, FSQLParams->AsXSQLDA(), FSQLRecord->AsXSQLDA()),
-         true);
 }
 
 void TIBSQL::ExecQuery() {

@@ -141,8 +141,16 @@ private:
     void PreprocessSQL(const String& source);
     // Registers the parameters and the processed text a kept statement's shape holds.
     void RegisterKeptParams();
-    void PrepareOnServer(IGDSLibrary& library, const std::string& text);
+    // Takes the connection's kept statement for the text (true), or scans the text and
+    // takes a kept statement sent as the same bytes if there is one.
+    bool TakeKeptOrScan(const String& source);
+    // Allocates a server statement, prepares the shape's bytes and reads its type.
+    void PrepareOnServer(IGDSLibrary& library);
     void ReadStatementType(IGDSLibrary& library);
+    // Both areas, for the types that have them; refuses the types a statement cannot run.
+    void Describe(IGDSLibrary& library, bool kept);
+    // The input (or output) variables as the server describes them, into area.
+    void DescribeInto(IGDSLibrary& library, TIBXSQLDA& area, bool input);
     // From the server, or (kept) from the descriptions kept with the statement.
     void DescribeParams(IGDSLibrary& library, bool kept);
     void DescribeRecord(IGDSLibrary& library, bool kept);
@@ -150,9 +158,11 @@ private:
     void FreeStatement(bool raiseError);
     // Takes the connection's kept server statement prepared from these bytes, if any.
     bool TakeSentStatement(TIBStatementCache& cache, const std::string& sent, int dialect);
-    // One execution call; a kept statement the server no longer accepts is prepared anew
-    // once and the call repeated.
+    // One execution call; a statement the server no longer has is prepared anew once and
+    // the call repeated.
     ISC_STATUS Execute(IGDSLibrary& library, const std::function<ISC_STATUS()>& call);
+    // Prepares the same bytes on a fresh server statement; raises when it no longer has the
+    // variables the caller bound.
     void PrepareAnew(IGDSLibrary& library);
     void ExecuteProcedure(IGDSLibrary& library);
     void RaiseExecuteError(ISC_STATUS status);

@@ -30,6 +30,15 @@ TIBStatementCache* TIBStatementCache::Of(TIBDatabase& database) {
         [&database] { return std::make_unique<TIBStatementCache>(database); });
 }
 
+void TIBStatementCache::DropAll(TIBDatabase& database) noexcept {
+    try {
+        if (TIBStatementCache* cache = Of(database))
+            cache->Release(true);
+    } catch (...) {
+        // Only making the cache can fail here, and then it held nothing.
+    }
+}
+
 template <typename Matches>
 bool TIBStatementCache::TakeFirst(Matches matches, TIBStatementCell& cell,
                                   TIBPreparedShape& shape) {

@@ -57,6 +57,10 @@ public:
 
     // The cache of the connection, or null while the connection keeps no statements.
     static TIBStatementCache* Of(TIBDatabase& database);
+    // Drops on the server every statement the connection keeps, so that none holds the
+    // tables and indexes its plan uses; the connection goes on keeping the next ones.
+    // Failures are dropped: what could not be dropped goes with the attachment.
+    static void DropAll(TIBDatabase& database) noexcept;
 
     // Takes out the statement prepared from this source text with these switches in this
     // dialect: its cell replaces cell (an empty one, which the cache keeps for later) and

@@ -499,7 +499,11 @@ std::int32_t TIBXSQLVAR::AsLong() const {
 }
 
 std::int16_t TIBXSQLVAR::AsShort() const {
-    return static_cast<std::int16_t>(AsLong());
+    const std::int32_t value = AsLong();
+    if (value < std::numeric_limits<std::int16_t>::min() ||
+        value > std::numeric_limits<std::int16_t>::max())
+        InvalidConversion();
+    return static_cast<std::int16_t>(value);
 }
 
 std::int64_t TIBXSQLVAR::AsInt64() const {

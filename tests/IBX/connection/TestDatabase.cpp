@@ -54,10 +54,21 @@ private:
 // A raw transaction on one attachment, rolled back unless committed.
 class TRawTransaction {
 public:
-    explicit TRawTransaction(isc_db_handle* database) {
-        Check(
-            Client().isc_start_transaction(ThreadStatusVector(), &FHandle, 1, database, 0, nullptr),
-            "start a transaction");
+    explicit TRawTransaction(isc_db_handle* database, int lockTimeout = 0) {
+        const char tpb[] = {isc_tpb_version3,
+                            isc_tpb_concurrency,
+                            isc_tpb_write,
+                            isc_tpb_wait,
+                            isc_tpb_lock_timeout,
+                            4,
+                            static_cast<char>(lockTimeout & 0xFF),
+                            static_cast<char>(lockTimeout >> 8 & 0xFF),
+                            0,
+                            0};
+        Check(Client().isc_start_transaction(ThreadStatusVector(), &FHandle, 1, database,
+                                             lockTimeout > 0 ? sizeof tpb : 0,
+                                             lockTimeout > 0 ? tpb : nullptr),
+              "start a transaction");
     }
     ~TRawTransaction() {
         if (FHandle)
@@ -155,9 +166,9 @@ void TTestDatabase::Configure(TIBDatabase& database) const {
     database.SetServerType(u"IBServer");
 }
 
-void TTestDatabase::Execute(const std::string& sql) const {
+void TTestDatabase::Execute(const std::string& sql, int lockTimeout) const {
     TRawAttachment attachment(AttachName());
-    TRawTransaction transaction(attachment.Handle());
+    TRawTransaction transaction(attachment.Handle(), lockTimeout);
     Check(Client().isc_dsql_execute_immediate(ThreadStatusVector(), attachment.Handle(),
                                               transaction.Handle(), 0, sql.c_str(),
                                               static_cast<unsigned short>(FDialect), nullptr),

@@ -53,8 +53,10 @@ public:
     // Points a connection at this database as SYSDBA, without a login prompt.
     void Configure(TIBDatabase& database) const;
 
-    // Runs statements on a connection of its own, as SYSDBA, each committed.
-    void Execute(const std::string& sql) const;
+    // Runs statements on a connection of its own, as SYSDBA, each committed. With a lock
+    // timeout, a wait for a lock (an index a prepared statement uses) fails after so many
+    // seconds instead of lasting as long as the holder.
+    void Execute(const std::string& sql, int lockTimeout = 0) const;
     // The one integer a singleton select yields, read on a connection of its own; nullopt
     // for NULL.
     std::optional<std::int32_t> QueryInt(const std::string& sql) const;

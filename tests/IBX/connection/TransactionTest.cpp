@@ -34,8 +34,9 @@ TEST(TransactionParamsTest, BlocksByteForByte) {
     EXPECT_EQ(TPBOf(u"read_committed\nrec_version"), Bytes({3, 15, 17}));
     EXPECT_EQ(TPBOf(u"lock_write=T1"), Bytes({3, 11, 2, 'T', '1'}));
     EXPECT_EQ(TPBOf(u"LOCK_READ=Ação"), Bytes({3, 10, 6, 'A', 0xC3, 0xA7, 0xC3, 0xA3, 'o'}));
-    EXPECT_EQ(TPBOf(u"isc_tpb_Concurrency\n\nwait\nno_savepoint"), Bytes({3, 2, 6, 21}));
+    EXPECT_EQ(TPBOf(u"isc_tpb_Concurrency\n\nwait\nno_auto_undo"), Bytes({3, 2, 6, 20}));
     EXPECT_EQ(TPBOf(u"wait\nlock_timeout=300"), Bytes({3, 6, 21, 4, 44, 1, 0, 0}));
+    EXPECT_EQ(TPBOf(u"Lock_Timeout= 32767 "), Bytes({3, 21, 4, 0xFF, 0x7F, 0, 0}));
 }
 
 TEST(TransactionParamsTest, UnknownUnsupportedAndOverlongNamesAreRefused) {
@@ -44,6 +45,14 @@ TEST(TransactionParamsTest, UnknownUnsupportedAndOverlongNamesAreRefused) {
                       u"TPB Constant (isc_tpb_autocommit) is unsupported");
     ExpectClientError([] { TPBOf(u"isc_tpb_verb_time=5"); }, 13,
                       u"TPB Constant (isc_tpb_isc_tpb_verb_time) is unsupported");
+    // Firebird has no no_savepoint; its code alone would read as a timeout without a value.
+    ExpectClientError([] { TPBOf(u"wait\nno_savepoint"); }, 13,
+                      u"TPB Constant (isc_tpb_no_savepoint) is unsupported");
+    for (const char16_t* seconds : {u"0", u"-1", u"32768", u"4294967297", u"", u"5s"}) {
+        const String text =
+            String(u"TPB Constant (isc_tpb_lock_timeout=") + seconds + u") is unsupported";
+        ExpectClientError([&] { TPBOf(String(u"lock_timeout=") + seconds); }, 13, text.c_str());
+    }
     ExpectClientError([] { TPBOf(u"lock_read=" + String(256, u'T')); }, 119,
                       u"Trying to store a string of length 256 into a field that can only "
                       u"contain 255");

@@ -67,8 +67,9 @@ TEST_P(QueryTest, TheRunsStatementsInTurn) {
     query.ParamByName(u"ACRESCIMO").SetAsFloat(25 / 100.0);
     query.ParamByName(u"DESCONTO").SetAsFloat(199 / 100.0);
     query.ExecSQL();
-    EXPECT_EQ(query.RowsAffected(), 1);
     tr.CommitRetaining();
+    // The count is asked of the statement when read, after the commit as before it.
+    EXPECT_EQ(query.RowsAffected(), 1);
     Exec(u"UPDATE MVTO_PAI SET PAI_ESTADO = 'P' WHERE PAI_SEQU = 101");
     EXPECT_EQ(db->QueryInt("SELECT COUNT(*) FROM MVTO_PAI WHERE PAI_ESTADO = 'P' AND "
                            "PAI_DESCONTO = 1.99 AND PAI_ACRESCIMO = 0.25"),
@@ -262,7 +263,10 @@ TEST_P(QueryTest, KeysCountsAndStatementsThatReturnNoRows) {
     SetText(u"INSERT INTO Z SELECT FL_CODIGO FROM FILIAIS UNION ALL SELECT 8 FROM RDB$DATABASE");
     query.ExecSQL();
     EXPECT_EQ(query.RowsAffected(), 2);
+    SetText(u"UPDATE Z SET A = A WHERE A = 7");
+    query.ExecSQL();
     SetText(u"DELETE FROM Z WHERE A = :\"the value\"");
+    EXPECT_EQ(query.RowsAffected(), -1); // not read while it could be
     EXPECT_EQ(query.Params()[0].Name(), u"the value");
     query.ParamByName(u"THE VALUE").SetAsInteger(8);
     query.ExecSQL();

@@ -64,6 +64,9 @@ TEST_P(SQLValueTest, NumbersOfEveryScaleReadExactly) {
     EXPECT_EQ(sql->FieldByName(u"s")->AsShort(), -32768);
     EXPECT_EQ(sql->FieldByName(u"I")->AsLong(), 2147483647);
     EXPECT_EQ(sql->FieldByName(u"N92")->AsLong(), -12); // toward zero
+    EXPECT_EQ(sql->FieldByName(u"N92")->AsShort(), -12);
+    // Beyond 16 bits is no 16-bit value.
+    ExpectClientError([&] { sql->FieldByName(u"I")->AsShort(); }, 38, u"Invalid data conversion");
     EXPECT_EQ(sql->FieldByName(u"N92")->AsDouble(), -12.99);
     EXPECT_EQ(sql->FieldByName(u"N92")->AsCurrency(), -129900);
     EXPECT_EQ(sql->FieldByName(u"N152")->AsDouble(), 9876543210.05);

@@ -134,5 +134,26 @@ TEST_P(StatementCacheTest, AStatementTheServerGaveUpIsPreparedAnew) {
     EXPECT_EQ(Name(1), u"uno");
 }
 
+// Another connection changing what a kept statement uses does not make the server give it
+// up: Firebird runs it as prepared (the old body of a procedure), so it is run once, on the
+// same server statement, and never prepared again behind the caller's back.
+TEST_P(StatementCacheTest, AKeptStatementRunsOnceAcrossAnotherConnectionsChange) {
+    Schema("CREATE TABLE C (N INTEGER)");
+    Schema("INSERT INTO C VALUES (0)");
+    Schema("CREATE PROCEDURE P AS BEGIN UPDATE C SET N = N + 1; END");
+    Run(u"EXECUTE PROCEDURE P");
+    const isc_stmt_handle kept = sql->Handle();
+    Prepare(u"SELECT 1 FROM RDB$DATABASE");
+    for (const char* change : {"ALTER PROCEDURE P AS BEGIN UPDATE C SET N = N + 100; END",
+                               "ALTER TABLE C ADD M INTEGER", "ALTER TABLE C DROP M"}) {
+        SCOPED_TRACE(change);
+        Schema(change);
+        Run(u"EXECUTE PROCEDURE P");
+        EXPECT_EQ(sql->Handle(), kept);
+        Prepare(u"SELECT 1 FROM RDB$DATABASE");
+    }
+    EXPECT_EQ(Value(u"SELECT N FROM C").AsLong(), 4);
+}
+
 } // namespace
 } // namespace ortavo::test

@@ -65,7 +65,9 @@ public:
     TStoredSale Sale(int sequence) const;
     // How often the start procedure ran and was committed.
     int StartCalls() const;
-    void Execute(const std::string& sql) const { FDatabase.Execute(sql); }
+    void Execute(const std::string& sql, int lockTimeout = 0) const {
+        FDatabase.Execute(sql, lockTimeout);
+    }
 
 private:
     TBusinessShape FShape;

@@ -30,6 +30,8 @@ sockaddr_in Loopback(int port) {
 struct TPair {
     int Client = -1;
     int Server = -1;
+    // The server spoke last: the client's next bytes begin a round trip.
+    bool ServerSpoke = true;
 };
 
 void Close(TPair& pair) {
@@ -53,8 +55,9 @@ bool SendAll(int fd, const char* data, std::size_t size) {
 
 } // namespace
 
-TCommitDropProxy::TCommitDropProxy(std::function<bool()> commitNext)
-    : FCommitNext(std::move(commitNext)) {
+TCommitDropProxy::TCommitDropProxy(std::function<bool()> commitNext,
+                                   std::chrono::milliseconds delay)
+    : FCommitNext(std::move(commitNext)), FDelay(delay) {
     FListen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = Loopback(0);
     socklen_t length = sizeof address;
@@ -93,7 +96,7 @@ void TCommitDropProxy::Serve() {
         if ((polled[0].revents & POLLIN) && accepted < MostConnections) {
             ++accepted;
             TPair pair{::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC),
-                       ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)};
+                       ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0), true};
             sockaddr_in server = Loopback(ServerPort);
             if (pair.Client >= 0 && pair.Server >= 0 &&
                 ::connect(pair.Server, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0)
@@ -113,6 +116,13 @@ void TCommitDropProxy::Serve() {
                 // Asked before forwarding: a request that left the client after the trigger
                 // became true is the one to lose the reply of.
                 const bool drop = n > 0 && fromClient && !FDropped && FCommitNext();
+                if (n > 0 && fromClient == pair.ServerSpoke) {
+                    pair.ServerSpoke = !fromClient;
+                    if (fromClient) {
+                        ++FRoundTrips;
+                        std::this_thread::sleep_for(FDelay);
+                    }
+                }
                 if (n <= 0 || !SendAll(fromClient ? pair.Server : pair.Client, buffer,
                                        static_cast<std::size_t>(n))) {
                     Close(pair);
