@@ -134,6 +134,43 @@ TEST_P(StatementCacheTest, AStatementTheServerGaveUpIsPreparedAnew) {
     EXPECT_EQ(Name(1), u"uno");
 }
 
+// A kept statement whose handle the client library no longer knows (as after the server
+// let it go) fails at its execution: it is prepared anew and run once, within the same
+// connection; prepared anew with other columns, it is refused rather than run with the old.
+TEST_P(StatementCacheTest, AStaleKeptStatementIsPreparedAnewAndRunOnce) {
+    Schema("CREATE TABLE C (N INTEGER)");
+    // Runs text, then leaves its kept statement holding a handle the client library has let
+    // go.
+    const auto runAndMakeStale = [&](const String& text) {
+        const String source = Run(text).SQL().Text();
+        Prepare(u"SELECT 1 FROM RDB$DATABASE");
+        TIBStatementCell cell = std::make_unique<isc_stmt_handle>(0);
+        TIBPreparedShape shape;
+        ASSERT_TRUE(TIBStatementCache::Of(base)->Take(source, true, false, Dialect(), cell, shape));
+        isc_stmt_handle copy = *cell;
+        const isc_stmt_handle stale = copy;
+        ASSERT_EQ(Client().isc_dsql_free_statement(ThreadStatusVector(), &copy, DSQL_drop), 0);
+        *cell = stale;
+        TIBStatementCache::Of(base)->Keep(cell, std::move(shape));
+    };
+    const String insert = u"INSERT INTO C VALUES (1)";
+    runAndMakeStale(insert);
+    Run(insert);
+    EXPECT_EQ(Value(u"SELECT COUNT(*) FROM C").AsLong(), 2);
+
+    const String select = u"SELECT * FROM C";
+    runAndMakeStale(select);
+    Schema("ALTER TABLE C ADD M INTEGER");
+    Prepare(select);
+    try {
+        sql->ExecQuery();
+        ADD_FAILURE() << "a statement prepared anew with another column ran";
+    } catch (const EIBClientError& e) {
+        EXPECT_EQ(e.SQLCode(), ibxeColumnListsDontMatch);
+    }
+    EXPECT_FALSE(sql->Prepared());
+}
+
 // Another connection changing what a kept statement uses does not make the server give it
 // up: Firebird runs it as prepared (the old body of a procedure), so it is run once, on the
 // same server statement, and never prepared again behind the caller's back.
