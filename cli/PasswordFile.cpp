@@ -4,6 +4,7 @@
 #include "base/Exception.h"
 #include "base/FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,7 +48,8 @@ std::string FirstLine(const std::string& path, int fd) {
     constexpr std::size_t kMost = 4096;
     std::string text;
     char buffer[512];
-    while (text.find('\n') == std::string::npos && text.size() < kMost) {
+    // Enough to see a line of kMost bytes end, with its CR LF.
+    while (text.find('\n') == std::string::npos && text.size() <= kMost + 1) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
@@ -58,12 +60,11 @@ std::string FirstLine(const std::string& path, int fd) {
             break;
         text.append(buffer, static_cast<std::size_t>(n));
     }
-    const std::size_t end = text.find('\n');
-    if (end == std::string::npos && text.size() >= kMost)
-        Refuse(path, "its first line is longer than " + std::to_string(kMost) + " bytes");
-    text.resize(end == std::string::npos ? text.size() : end);
+    text.resize(std::min(text.find('\n'), text.size()));
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
+    if (text.size() > kMost)
+        Refuse(path, "its first line is longer than " + std::to_string(kMost) + " bytes");
     return text;
 }
 

@@ -84,10 +84,7 @@ int Restore(const TRestoreArguments& arguments, TRestoreTally& tally, std::ostre
     const std::vector<TSaleRestore> sales =
         SelectSales(journal, database, choice, arguments.Run.value_or(std::string()));
     if (sales.empty()) {
-        err << "notice: " << journalName << " has no row for " << database;
-        if (arguments.Run)
-            err << " of run " << *arguments.Run;
-        err << '\n';
+        err << "notice: " << journalName << " has no row for " << database << '\n';
         return RestoreNoRows;
     }
     if (!journal.Marks)
@@ -100,10 +97,8 @@ int Restore(const TRestoreArguments& arguments, TRestoreTally& tally, std::ostre
     TConsoleRestore front(out, err, tally);
     tally.Sales = static_cast<int>(sales.size());
     if (!RestoreSales(components, FromUtf8(database), sales, {arguments.DryRun, journal.Marks},
-                      front)) {
-        tally.Sales = 0;
+                      front))
         return RestoreFailed;
-    }
     return tally.Conflicts + tally.Missing > 0 ? RestoreLeftSome : RestoreDone;
 }
 

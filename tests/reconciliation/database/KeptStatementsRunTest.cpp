@@ -174,6 +174,8 @@ TEST(RunRoundTrips, ACouponCostsWhatItsServerWorkNeeds) {
         EXPECT_EQ(run.Run(FromUtf8(name), file), TRunOutcome::Completed);
         trips.push_back(proxy.RoundTrips() - before);
     }
-    EXPECT_EQ(trips[3], trips[1]);
-    EXPECT_EQ(trips[2] - trips[1], Coupons * 3 + 2);
+    // The previous run's detach is sent as its harness goes, and the proxy may count it
+    // before or after the next run's first reading: one trip either way.
+    EXPECT_NEAR(trips[3], trips[1], 1);
+    EXPECT_NEAR(trips[2] - trips[1], Coupons * 3 + 2, 2);
 }
