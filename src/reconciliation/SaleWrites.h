@@ -13,9 +13,6 @@ inline constexpr StringView AmountsUpdate =
     u"PAI_DESCONTO = :DESCONTO WHERE PAI_SEQU = :SEQUENCIAL";
 inline constexpr StringView StateUpdate =
     u"UPDATE MVTO_PAI SET PAI_ESTADO = :ESTADO WHERE PAI_SEQU = :SEQUENCIAL";
-// Read by the run only for the journal, so that a run without one sends nothing more.
-inline constexpr StringView StateSelect =
-    u"SELECT PAI_ESTADO FROM MVTO_PAI WHERE PAI_SEQU = :SEQUENCIAL";
 
 // After a failure: the uncommitted work is rolled back, the transaction kept (in a dry run
 // it ends). Never raises: the failure that is leaving is the one to report.

@@ -163,19 +163,24 @@ TEST(RunRoundTrips, ACouponCostsWhatItsServerWorkNeeds) {
     TCommitDropProxy proxy([] { return false; });
     const std::string name = proxy.Name(db.Database().Path().string());
     std::vector<int> trips;
-    // Equal (the first run also learns the tables), equal, overwritten, then equal again.
-    for (int cents : {25, 25, 30, 30}) {
+    // Equal (the first run also learns the tables), equal, overwritten, equal again, then
+    // overwritten with a journal, which reads each sale's mark with its amounts.
+    TRunJournal journal(FromUtf8(folder.File("journal.csv")));
+    for (int cents : {25, 25, 30, 30, 35}) {
         std::vector<std::string> lines{HeaderLine()};
         for (int i = 1; i <= Coupons; ++i)
             lines.push_back(CouponLine("0001" + std::to_string(10 + i), "20240315", cents, 0));
         const std::string file = folder.Write("memoria.txt", FiscalText(lines));
         TRunHarness run;
         const int before = proxy.RoundTrips();
-        EXPECT_EQ(run.Run(FromUtf8(name), file), TRunOutcome::Completed);
+        TRunOptions options;
+        options.Journal = cents == 35 ? &journal : nullptr;
+        EXPECT_EQ(run.Run(FromUtf8(name), file, options), TRunOutcome::Completed);
         trips.push_back(proxy.RoundTrips() - before);
     }
     // The previous run's detach is sent as its harness goes, and the proxy may count it
     // before or after the next run's first reading: one trip either way.
     EXPECT_NEAR(trips[3], trips[1], 1);
     EXPECT_NEAR(trips[2] - trips[1], Coupons * 3 + 2, 2);
+    EXPECT_NEAR(trips[4] - trips[1], Coupons * 3 + 3, 2); // and the select with the mark
 }
