@@ -2,6 +2,7 @@
 // procedure, and bring every coupon's discount and surcharge into its sale.
 #pragma once
 
+#include "reconciliation/CouponTally.h"
 #include "reconciliation/RunFront.h"
 #include "reconciliation/RunJournal.h"
 #include "reconciliation/RunReport.h"

@@ -1,4 +1,4 @@
-// Writing the report's rows and counting the outcomes.
+// Writing the report's rows.
 #include "reconciliation/RunReport.h"
 
 #include "reconciliation/CsvText.h"
@@ -47,35 +47,6 @@ TRunReport::TRunReport(const String& path) : FFile(path, u"report", TCsvFile::TM
 
 void TRunReport::Add(const TCouponRecord& coupon, TCouponOutcome outcome) {
     FFile.Write(ReportRow(coupon, outcome));
-}
-
-void TCouponTally::Count(TCouponOutcome outcome) {
-    ++Coupons;
-    switch (outcome) {
-    case TCouponOutcome::Equal:
-        ++Equal;
-        break;
-    case TCouponOutcome::Overwritten:
-    case TCouponOutcome::WouldOverwrite:
-        ++Overwritten;
-        break;
-    case TCouponOutcome::NotFound:
-        ++NotFound;
-        break;
-    case TCouponOutcome::Failed:
-        ++Failed;
-        break;
-    }
-}
-
-std::string TCouponTally::Summary(bool dryRun) const {
-    std::string text = "summary: " + std::to_string(Coupons) + " coupons, " +
-                       std::to_string(Equal) + " equal, " + std::to_string(Overwritten) +
-                       (dryRun ? " would be overwritten, " : " overwritten, ") +
-                       std::to_string(NotFound) + " not found";
-    if (Failed > 0)
-        text += ", " + std::to_string(Failed) + " failed";
-    return text;
 }
 
 } // namespace ortavo

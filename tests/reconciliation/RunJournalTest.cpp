@@ -4,6 +4,7 @@
 #include "reconciliation/RunJournal.h"
 #include "TempFolder.h"
 #include "base/Exception.h"
+#include "reconciliation/CouponTally.h"
 #include "reconciliation/JournalRestore.h"
 #include "reconciliation/RunReport.h"
 
