@@ -1,6 +1,7 @@
 // ortavo-cli: a headless front end on the code the window's run uses.
 #include "ConsoleText.h"
 #include "FiscalListing.h"
+#include "ProgramProcess.h"
 #include "QueryCommand.h"
 #include "RestoreCommand.h"
 #include "RunCommand.h"
@@ -9,21 +10,19 @@
 #include "base/Exception.h"
 #include "reconciliation/FiscalFile.h"
 
-#include <clocale>
-#include <csignal>
 #include <iostream>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-int Inspect(int argc, char** argv) {
+int Inspect(const std::vector<std::string>& args) {
     using namespace ortavo;
-    if (argc != 3)
+    if (args.size() != 2)
         return UsageError(std::cerr, "inspect needs FILE");
     TMemoLines lines;
     try {
-        LoadFiscalFile(FromUtf8(argv[2]), lines);
+        LoadFiscalFile(FromUtf8(args[1]), lines);
     } catch (const Exception& e) {
         std::cerr << e.what() << '\n';
         return InspectCannotOpen;
@@ -43,15 +42,12 @@ int Inspect(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace ortavo;
-    // The C library's locale from the environment, as the window's toolkit sets it.
-    std::setlocale(LC_ALL, "");
+    const TProgramProcess process(argc, argv);
     std::ios::sync_with_stdio(false);
-    // A closed output is then a failed write, which every command reports as an error; the
-    // signal would end it unreported (a run in the middle of a coupon).
-    std::signal(SIGPIPE, SIG_IGN);
-    if (argc < 2)
+    const std::vector<std::string>& args = process.Arguments();
+    if (args.empty())
         return UsageError(std::cerr, "no command given");
-    const std::string_view command = argv[1];
+    const std::string_view command = args[0];
     if (command == "--help" || command == "-h") {
         WriteUsage(std::cout);
         return 0;
@@ -61,13 +57,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "inspect")
-        return Inspect(argc, argv);
+        return Inspect(args);
+    const std::vector<std::string> options(args.begin() + 1, args.end());
     if (command == "query")
-        return QueryCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+        return QueryCommand(options, std::cout, std::cerr);
     if (command == "run")
-        return RunCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+        return RunCommand(options, std::cout, std::cerr);
     if (command == "restore")
-        return RestoreCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout,
-                              std::cerr);
+        return RestoreCommand(options, std::cout, std::cerr);
     return UsageError(std::cerr, ("unknown command " + std::string(command)).c_str());
 }

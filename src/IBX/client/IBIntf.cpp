@@ -1,13 +1,11 @@
-// Loading the client library with dlopen, binding its entry points by name, the stand-by
+// Loading the client library, binding its entry points by name, the stand-by
 // errors of the calls a client version lacks, and the server type registry.
 #include "IBX/client/IBIntf.h"
 
 #include "IBX/client/IB.h"
-
-#include <dlfcn.h>
+#include "IBX/client/SharedLibrary.h"
 
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <span>
@@ -195,13 +193,6 @@ EventBlockCall CallThrough(EventBlockFixed proc) {
     throw EIBClientError(0, Format(text, {FromAscii(name) + u" "}));
 }
 
-// The loader's failure to find an entry point, as an operating-system error.
-[[noreturn]] void RaiseLookupError(const char* name) {
-    const char* detail = dlerror();
-    String text = detail ? FromUtf8(detail) : FromAscii(name);
-    throw EOSError(Format(u"System Error.  Code: %d.\r\n%s", {ENOSYS, text}), ENOSYS);
-}
-
 } // namespace
 
 struct TIBServerLibrary::EntryPoints {
@@ -240,19 +231,18 @@ TIBServerLibrary::TIBServerLibrary() : FEntries(std::make_unique<EntryPoints>())
 TIBServerLibrary::~TIBServerLibrary() = default;
 
 String TIBServerLibrary::LibraryName() const {
-    return IBServerLibraryName;
+    return ClientLibraryFile;
 }
 
 String TIBEmbeddedLibrary::LibraryName() const {
-    return IBEmbeddedLibraryName;
+    return ClientLibraryFile;
 }
 
 void TIBServerLibrary::LoadIBLibrary() {
     std::lock_guard lock(LoadMutex());
     if (FIBLibrary)
         return;
-    std::string file = ToUtf8(LibraryName());
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = OpenSharedLibrary(LibraryName());
     if (!handle)
         return;
 
@@ -262,15 +252,14 @@ void TIBServerLibrary::LoadIBLibrary() {
     long long version = Version50;
     try {
         auto bind = [&](EntryIndex entry) {
-            dlerror();
-            void* address = dlsym(handle, EntryNames[entry]);
+            void* address = FindEntryPoint(handle, EntryNames[entry]);
             if (address)
                 entries->Set(entry, address);
             return address != nullptr;
         };
         auto require = [&](EntryIndex entry) {
             if (!bind(entry))
-                RaiseLookupError(EntryNames[entry]);
+                RaiseMissingEntryPoint(EntryNames[entry]);
         };
         for (EntryIndex entry : RequiredEntries)
             require(entry);
@@ -312,7 +301,7 @@ void TIBServerLibrary::LoadIBLibrary() {
         if (!bind(e_fb_interpret))
             entries->StandBy[e_fb_interpret] = TStandBy::Unsupported;
     } catch (...) {
-        dlclose(handle);
+        CloseSharedLibrary(handle);
         throw;
     }
 
@@ -324,7 +313,7 @@ void TIBServerLibrary::LoadIBLibrary() {
 void TIBServerLibrary::FreeIBLibrary() {
     std::lock_guard lock(LoadMutex());
     if (FIBLibrary)
-        dlclose(FIBLibrary);
+        CloseSharedLibrary(FIBLibrary);
     FIBLibrary = nullptr;
     FIBClientVersion = 0;
     FEntries = std::make_unique<EntryPoints>();

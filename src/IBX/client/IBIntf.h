@@ -79,10 +79,6 @@ public:
     String LibraryName() const override;
 };
 
-// The library file of each server type on this platform.
-inline constexpr const char16_t* IBServerLibraryName = u"libfbclient.so.2";
-inline constexpr const char16_t* IBEmbeddedLibraryName = u"libfbclient.so.2";
-
 // Server type registry, filled on first use with "IBServer" and "IBEmbedded".
 // The registered spelling of a server type compared without regard to case; raises client
 // error 123 with the name when none matches.
