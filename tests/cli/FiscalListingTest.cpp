@@ -1,38 +1,24 @@
 // The inspect command end to end: the real program on files the test writes.
+#include "ProgramRun.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
+using ortavo::testing::ProgramResult;
+using ortavo::testing::RunProgram;
 using ortavo::testing::TempFolder;
+using ortavo::testing::TProgramOutput;
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-};
-
 // Runs the program in a locale (the C one has the point as decimal separator), stderr
-// folded in; stdout goes to the file output when one is named.
-Result Inspect(const std::string& args, const std::string& locale = "C.UTF-8",
-               const std::string& output = "") {
-    std::string command = "LC_ALL=" + locale + " '" ORTAVO_CLI "' " + args + " 2>&1";
-    if (!output.empty())
-        command += " >'" + output + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return {-1, {}};
-    std::string out;
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
-        out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+// folded in.
+ProgramResult Inspect(const std::vector<std::string>& args, const std::string& locale = "C.UTF-8",
+                      TProgramOutput output = TProgramOutput::Captured) {
+    return RunProgram(ORTAVO_CLI, args, {"LC_ALL=" + locale}, output);
 }
 
 std::string Header(const std::string& cnpj) {
@@ -51,16 +37,17 @@ const std::string kSerial = "DR0911BR000000123456";
 
 TEST(Inspect, PrintsTheRecordsARunUses) {
     TempFolder folder;
+    // A name the ANSI code page of a Windows console cannot always spell, with a blank.
     std::string file = folder.Write(
-        "mf.txt",
+        "relatório fiscal ação.txt",
         Header("12345678000195") + "\r\nE02 ignored\r\n" +
             Coupon(kSerial, "001001", "20240315", "0000000000150", "          125") +
             "\r\ne14 lower case is no coupon\r\n" +
             Coupon("SERIAL WITH BLANKS  ", "000007", "20231231", "-000000000150", "0000000000000") +
             "\r\n");
-    Result r = Inspect("inspect '" + file + "'");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
+    ProgramResult r = Inspect({"inspect", file});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out,
               "header\t12345678000195\n"
               "coupon\t3\t001001\t1.50\t1.25\t" +
                   kSerial +
@@ -78,9 +65,9 @@ TEST(Inspect, ReportsBadLinesAndGoesOn) {
             Coupon(kSerial, "000003", "20240301", "0000000000100", std::string(13, '0'))
                 .substr(0, 94) +
             "\n" + Coupon(kSerial, "000004", "20240301", "0000000000100", std::string(13, '0')));
-    Result r = Inspect("inspect '" + file + "'");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "header\t1234\n"
+    ProgramResult r = Inspect({"inspect", file});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "header\t1234\n"
                      "error\t2\tInvalid date\n"
                      "error\t3\t'00000000001,5' is not a valid floating point value\n"
                      "error\t4\t'' is not a valid floating point value\n"
@@ -93,28 +80,28 @@ TEST(Inspect, FollowsTheRegionalDecimalSeparator) {
     std::string file = folder.Write(
         "mf.txt", Header("1") + "\r\n" +
                       Coupon(kSerial, "000001", "20240301", "0000000000150", "0000000001999"));
-    Result r = Inspect("inspect '" + file + "'", "pt_BR.UTF-8");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "header\t1\ncoupon\t2\t000001\t1,50\t19,99\t" + kSerial +
+    ProgramResult r = Inspect({"inspect", file}, "pt_BR.UTF-8");
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "header\t1\ncoupon\t2\t000001\t1,50\t19,99\t" + kSerial +
                          "\t01/03/2024\t2024-03-01\n");
 }
 
 TEST(Inspect, ExitStatusesForFilesThatCannotBeUsed) {
     TempFolder folder;
     std::string notCotepe = "Arquivo não é Ato Cotepe 17/04. Validação não pode ser realizada.\n";
-    Result empty = Inspect("inspect '" + folder.Write("empty.txt", "") + "'");
-    EXPECT_EQ(empty.status, 3);
-    EXPECT_EQ(empty.out, notCotepe);
-    Result late = Inspect("inspect '" + folder.Write("late.txt", "E02\r\n" + Header("1")) + "'");
-    EXPECT_EQ(late.status, 3);
-    Result missing = Inspect("inspect '" + folder.Path().string() + "/none.txt'");
-    EXPECT_EQ(missing.status, 4);
-    EXPECT_EQ(missing.out, "Cannot open file \"" + folder.Path().string() +
+    ProgramResult empty = Inspect({"inspect", folder.Write("empty.txt", "")});
+    EXPECT_EQ(empty.Status, 3);
+    EXPECT_EQ(empty.Out, notCotepe);
+    ProgramResult late = Inspect({"inspect", folder.Write("late.txt", "E02\r\n" + Header("1"))});
+    EXPECT_EQ(late.Status, 3);
+    ProgramResult missing = Inspect({"inspect", folder.Path().string() + "/none.txt"});
+    EXPECT_EQ(missing.Status, 4);
+    EXPECT_EQ(missing.Out, "Cannot open file \"" + folder.Path().string() +
                                "/none.txt\". No such file or directory\n");
-    Result unwritten =
-        Inspect("inspect '" + folder.Write("one.txt", Header("1")) + "'", "C.UTF-8", "/dev/full");
-    EXPECT_EQ(unwritten.status, 1);
-    EXPECT_EQ(unwritten.out, "error: Cannot write to standard output.\n");
-    EXPECT_EQ(Inspect("").status, 2);
-    EXPECT_EQ(Inspect("check x").status, 2);
+    ProgramResult unwritten = Inspect({"inspect", folder.Write("one.txt", Header("1"))}, "C.UTF-8",
+                                      TProgramOutput::Unwritable);
+    EXPECT_EQ(unwritten.Status, 1);
+    EXPECT_EQ(unwritten.Out, "error: Cannot write to standard output.\n");
+    EXPECT_EQ(Inspect({}).Status, 2);
+    EXPECT_EQ(Inspect({"check", "x"}).Status, 2);
 }
