@@ -16,7 +16,7 @@ LocalTime SystemNow() {
     thread_local std::time_t cachedSeconds = -1;
     thread_local std::tm cached{};
     if (seconds != cachedSeconds) {
-        localtime_r(&seconds, &cached);
+        cached = LocalCalendarOf(seconds).Time;
         cachedSeconds = seconds;
     }
     const std::tm& tm = cached;

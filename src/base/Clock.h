@@ -1,6 +1,7 @@
 // The local clock, replaceable so that time-dependent rules can be tested.
 #pragma once
 
+#include <ctime>
 #include <functional>
 
 namespace ortavo {
@@ -11,6 +12,13 @@ struct LocalTime {
 };
 
 LocalTime LocalNow();
+
+// A moment's calendar in local time, and how far local time is ahead of UTC then.
+struct LocalCalendar {
+    std::tm Time{};
+    int UtcOffsetMinutes = 0;
+};
+LocalCalendar LocalCalendarOf(std::time_t seconds);
 
 // Replaces the clock until the returned guard goes; tests only.
 class ScopedClock {

@@ -3,20 +3,14 @@
 
 #include "base/Exception.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <locale.h>
 
 namespace ortavo {
 
 namespace {
-
-locale_t CLocale() {
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return loc;
-}
 
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
@@ -88,45 +82,70 @@ bool TryTextToFloat(StringView text, double& value, const FormatSettings& settin
     std::size_t i = 0, n = text.size();
     while (i < n && text[i] == u' ')
         ++i;
+    // The number is rewritten in the C form (point, no sign) for std::from_chars, which
+    // follows no locale.
     std::string ascii;
     ascii.reserve(n + 4);
+    bool negative = false;
     if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        ascii.push_back(static_cast<char>(text[i++]));
+        negative = text[i++] == u'-';
     if (i >= n || !(IsDigit(text[i]) || text[i] == settings.DecimalSeparator))
         return false;
+    // The power of ten of the first significant digit, roughly: it tells an overflow from an
+    // underflow when the value is out of range.
+    long long order = 0;
+    bool significant = false;
     ascii.push_back('0');
-    while (i < n && IsDigit(text[i]))
+    while (i < n && IsDigit(text[i])) {
+        significant = significant || text[i] != u'0';
+        order += significant ? 1 : 0;
         ascii.push_back(static_cast<char>(text[i++]));
+    }
     if (i < n && text[i] == settings.DecimalSeparator) {
         ascii.push_back('.');
         ++i;
-        while (i < n && IsDigit(text[i]))
+        while (i < n && IsDigit(text[i])) {
+            significant = significant || text[i] != u'0';
+            order -= significant ? 0 : 1;
             ascii.push_back(static_cast<char>(text[i++]));
+        }
     }
     if (i < n && (text[i] == u'E' || text[i] == u'e')) {
         ++i;
         std::string exponent = "e";
-        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        bool negativeExponent = false;
+        if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+            negativeExponent = text[i] == u'-';
             exponent.push_back(static_cast<char>(text[i++]));
+        }
         std::size_t digits = 0;
+        long long power = 0;
         while (i < n && IsDigit(text[i])) {
+            power = std::min(power * 10 + (text[i] - u'0'), 1'000'000'000LL);
             exponent.push_back(static_cast<char>(text[i++]));
             ++digits;
         }
         // An exponent letter without digits counts as exponent 0.
-        if (digits > 0)
+        if (digits > 0) {
             ascii += exponent;
+            order += negativeExponent ? -power : power;
+        }
     }
     while (i < n && text[i] == u' ')
         ++i;
     if (i != n)
         return false;
-    errno = 0;
-    char* end = nullptr;
-    double result = strtod_l(ascii.c_str(), &end, CLocale());
-    if (errno == ERANGE && std::isinf(result))
+    double result = 0;
+    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), result);
+    if (error == std::errc::result_out_of_range) {
+        // Too large is no value; too small is zero, as the C library reads it.
+        if (order > 0)
+            return false;
+        result = 0;
+    } else if (error != std::errc() || end != ascii.data() + ascii.size()) {
         return false;
-    value = result;
+    }
+    value = negative ? -result : result;
     return true;
 }
 

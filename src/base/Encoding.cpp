@@ -1,12 +1,11 @@
 // The code pages: Windows-1252 and UTF-8/UTF-16 by hand (they sit on hot paths), the
-// others through glibc's iconv.
+// others through the system's converters.
 #include "base/Encoding.h"
 
+#include "base/CodePageConverter.h"
 #include "base/Exception.h"
 
 #include <array>
-#include <cerrno>
-#include <iconv.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -63,6 +62,29 @@ private:
     std::array<char16_t, 256> FDecode{};
 };
 
+// US-ASCII: a byte above 127 is no character, as every system's converter agrees only here.
+class AsciiEncoding final : public Encoding {
+public:
+    AsciiEncoding() : Encoding(CP_ASCII) {}
+
+    String Decode(std::string_view bytes) const override {
+        String out(bytes.size(), u'\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            out[i] = b < 0x80 ? static_cast<char16_t>(b) : u'\uFFFD';
+        }
+        return out;
+    }
+
+    std::string Encode(StringView text) const override {
+        std::string out(text.size(), '?');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (text[i] < 0x80)
+                out[i] = static_cast<char>(text[i]);
+        return out;
+    }
+};
+
 class Utf8Encoding final : public Encoding {
 public:
     Utf8Encoding() : Encoding(CP_UTF8) {}
@@ -102,154 +124,16 @@ private:
     bool FBig;
 };
 
-// Converts through iconv one character run at a time, replacing what does not convert.
-class IconvEncoding final : public Encoding {
-public:
-    IconvEncoding(int codePage, const char* name) : Encoding(codePage), FName(name) {
-        iconv_t probe = iconv_open("UTF-16LE", name);
-        if (probe == reinterpret_cast<iconv_t>(-1))
-            throw EEncodingError(u"No mapping for the code page " + IntToStr(codePage) +
-                                 u" on this system");
-        iconv_close(probe);
-    }
-
-    String Decode(std::string_view bytes) const override {
-        std::string utf16 = Convert("UTF-16LE", FName, bytes, 1, "\xFD\xFF");
-        String out(utf16.size() / 2, u'\0');
-        for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = static_cast<char16_t>(static_cast<unsigned char>(utf16[2 * i]) |
-                                           static_cast<unsigned char>(utf16[2 * i + 1]) << 8);
-        return out;
-    }
-
-    std::string Encode(StringView text) const override {
-        std::string utf16(text.size() * 2, '\0');
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            utf16[2 * i] = static_cast<char>(text[i] & 0xFF);
-            utf16[2 * i + 1] = static_cast<char>(text[i] >> 8);
-        }
-        return Convert(FName, "UTF-16LE", utf16, 2, "?");
-    }
-
-private:
-    static std::string Convert(const char* to, const char* from, std::string_view input,
-                               std::size_t skip, std::string_view replacement) {
-        iconv_t cd = iconv_open(to, from);
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            RaiseOSError(errno);
-        std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
-        std::string out;
-        out.resize(input.size() * 4 + 16);
-        char* in = const_cast<char*>(input.data());
-        std::size_t inLeft = input.size();
-        char* dst = out.data();
-        std::size_t outLeft = out.size();
-        while (inLeft > 0) {
-            if (iconv(cd, &in, &inLeft, &dst, &outLeft) != static_cast<std::size_t>(-1))
-                break;
-            if (errno == E2BIG) {
-                std::size_t used = out.size() - outLeft;
-                out.resize(out.size() * 2);
-                dst = out.data() + used;
-                outLeft = out.size() - used;
-                continue;
-            }
-            // An invalid or incomplete sequence: replace one unit and go on.
-            std::size_t step = std::min(skip, inLeft);
-            in += step;
-            inLeft -= step;
-            if (outLeft < replacement.size() + 8) {
-                std::size_t used = out.size() - outLeft;
-                out.resize(out.size() * 2 + replacement.size());
-                dst = out.data() + used;
-                outLeft = out.size() - used;
-            }
-            for (char c : replacement)
-                *dst++ = c;
-            outLeft -= replacement.size();
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-        out.resize(out.size() - outLeft);
-        return out;
-    }
-
-    const char* FName;
-};
-
-const char* IconvName(int codePage) {
-    switch (codePage) {
-    case 932:
-        return "CP932";
-    case 936:
-        return "CP936";
-    case 949:
-        return "CP949";
-    case 950:
-        return "CP950";
-    case 437:
-        return "CP437";
-    case 850:
-        return "CP850";
-    case 852:
-        return "CP852";
-    case 857:
-        return "CP857";
-    case 860:
-        return "CP860";
-    case 861:
-        return "CP861";
-    case 863:
-        return "CP863";
-    case 865:
-        return "CP865";
-    case 866:
-        return "CP866";
-    case 1250:
-        return "CP1250";
-    case 1251:
-        return "CP1251";
-    case 1253:
-        return "CP1253";
-    case 1254:
-        return "CP1254";
-    case 1255:
-        return "CP1255";
-    case 1256:
-        return "CP1256";
-    case 1257:
-        return "CP1257";
-    case 1258:
-        return "CP1258";
-    case 20127:
-        return "ASCII";
-    case 20932:
-        return "EUC-JP";
-    case 20936:
-        return "GB2312";
-    case 28591:
-        return "ISO-8859-1";
-    case 28592:
-        return "ISO-8859-2";
-    case 28605:
-        return "ISO-8859-15";
-    case 51932:
-        return "EUC-JP";
-    case 52936:
-        // glibc has no HZ converter; what a GB_2312 database sends is EUC-CN, which is
-        // the GB2312 converter.
-        return "GB2312";
-    default:
-        return nullptr;
-    }
-}
-
 } // namespace
 
 const Encoding& Encoding::ForCodePage(int codePage) {
     static const Windows1252 win1252;
     static const Utf8Encoding utf8;
     static const Utf16Encoding utf16le(false), utf16be(true);
+    static const AsciiEncoding ascii;
     switch (codePage) {
+    case CP_ASCII:
+        return ascii;
     case CP_WINDOWS1252:
         return win1252;
     case CP_UTF8:
@@ -262,24 +146,16 @@ const Encoding& Encoding::ForCodePage(int codePage) {
         break;
     }
     static std::mutex lock;
-    static std::map<int, std::unique_ptr<IconvEncoding>> others;
+    static std::map<int, std::unique_ptr<Encoding>> others;
     std::lock_guard guard(lock);
-    auto& slot = others[codePage];
-    if (!slot) {
-        const char* name = IconvName(codePage);
-        if (!name) {
-            others.erase(codePage);
-            throw EEncodingError(u"No mapping for the code page " + IntToStr(codePage) +
-                                 u" on this system");
-        }
-        try {
-            slot = std::make_unique<IconvEncoding>(codePage, name);
-        } catch (...) {
-            others.erase(codePage);
-            throw;
-        }
-    }
-    return *slot;
+    auto found = others.find(codePage);
+    if (found != others.end())
+        return *found->second;
+    std::unique_ptr<Encoding> converter = SystemCodePageEncoding(codePage);
+    if (!converter)
+        throw EEncodingError(u"No mapping for the code page " + IntToStr(codePage) +
+                             u" on this system");
+    return *others.emplace(codePage, std::move(converter)).first->second;
 }
 
 const Encoding& Encoding::Ansi() {

@@ -13,6 +13,7 @@ inline constexpr int CP_UTF8 = 65001;
 inline constexpr int CP_UTF16LE = 1200;
 inline constexpr int CP_UTF16BE = 1201;
 inline constexpr int CP_WINDOWS1252 = 1252;
+inline constexpr int CP_ASCII = 20127;
 
 class Encoding {
 public:

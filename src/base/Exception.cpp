@@ -3,8 +3,6 @@
 
 #include "base/Format.h"
 
-#include <cstring>
-#include <locale.h>
 #include <new>
 
 namespace ortavo {
@@ -26,16 +24,12 @@ const Exception& Exception::GetBaseException() const noexcept {
     return *e;
 }
 
-String SystemErrorText(int errorNumber) {
-    // The same text whatever the C library's locale: the toolkit sets it from the session.
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return FromUtf8(strerror_l(errorNumber, c));
+void RaiseOSError(int errorNumber) {
+    RaiseOSError(errorNumber, SystemErrorText(errorNumber));
 }
 
-void RaiseOSError(int errorNumber) {
-    throw EOSError(
-        Format(u"System Error.  Code: %d.\r\n%s", {errorNumber, SystemErrorText(errorNumber)}),
-        errorNumber);
+void RaiseOSError(int errorCode, const String& systemText) {
+    throw EOSError(Format(u"System Error.  Code: %d.\r\n%s", {errorCode, systemText}), errorCode);
 }
 
 String ErrorBoxText(const Exception& E) {

@@ -3,6 +3,7 @@
 
 #include "base/String.h"
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -75,10 +76,17 @@ private:
     int FErrorCode;
 };
 
-// The system's text for an errno value ("No such file or directory").
+// The system's text for an errno value ("No such file or directory"), in English whatever
+// the locale.
 String SystemErrorText(int errorNumber);
+
+// Windows only: the system's text for a Windows error code (GetLastError), in English where
+// the system has it, without the line break the system ends it with.
+String WindowsErrorText(std::uint32_t errorCode);
 
 // "System Error.  Code: %d." followed by a line break and the system's text.
 [[noreturn]] void RaiseOSError(int errorNumber);
+// The same for a code and text of the caller's (a Windows error code and WindowsErrorText).
+[[noreturn]] void RaiseOSError(int errorCode, const String& systemText);
 
 } // namespace ortavo

@@ -20,6 +20,7 @@ public:
     FormatArg(long long v) : FValue(static_cast<std::int64_t>(v)) {}
     FormatArg(unsigned v) : FValue(static_cast<std::int64_t>(v)) {}
     FormatArg(unsigned long v) : FValue(static_cast<std::int64_t>(v)) {}
+    FormatArg(unsigned long long v) : FValue(static_cast<std::int64_t>(v)) {}
 
     bool IsText() const { return FValue.index() == 0; }
     const String& Text() const { return std::get<0>(FValue); }

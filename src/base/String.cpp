@@ -1,9 +1,7 @@
 // UTF-8 conversion and text helpers.
 #include "base/String.h"
 
-#include <clocale>
-#include <cwctype>
-#include <locale.h>
+#include "base/CharClass.h"
 
 namespace ortavo {
 
@@ -128,25 +126,12 @@ bool SameText(StringView a, StringView b) {
     return true;
 }
 
-namespace {
-// The case tables of a UTF-8 locale, independent of the process locale; C.UTF-8 ships
-// with glibc, so it is always there.
-locale_t UnicodeLocale() {
-    static locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        return l ? l : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-    }();
-    return loc;
-}
-} // namespace
-
 char16_t CharUpperFull(char16_t c) {
     if (c < 0x80)
         return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
     if (c >= 0xD800 && c <= 0xDFFF)
         return c;
-    auto upper = towupper_l(static_cast<wint_t>(c), UnicodeLocale());
-    return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
+    return UnicodeUpper(c);
 }
 
 bool SameTextFull(StringView a, StringView b) {

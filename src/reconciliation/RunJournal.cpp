@@ -1,6 +1,7 @@
 // Writing the journal's rows to disk.
 #include "reconciliation/RunJournal.h"
 
+#include "base/Clock.h"
 #include "reconciliation/CsvText.h"
 
 #include <charconv>
@@ -17,10 +18,9 @@ std::string ShortestDecimal(double value) {
 }
 
 std::string LocalTimeWithOffset() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    int offset = static_cast<int>(local.tm_gmtoff / 60);
+    const LocalCalendar calendar = LocalCalendarOf(std::time(nullptr));
+    const std::tm& local = calendar.Time;
+    int offset = calendar.UtcOffsetMinutes;
     char sign = offset < 0 ? '-' : '+';
     if (offset < 0)
         offset = -offset;

@@ -41,6 +41,10 @@ TEST(TextToFloat, AcceptsTheDecimalForms) {
         {u"1e+", 1},
         {u"  .5e1  ", 5},
         {u"1e-400", 0},
+        {u"-0.0000000001e-320", 0},
+        {u"4.9406564584124654e-324", 4.9406564584124654e-324},
+        {u"1.7976931348623157e308", 1.7976931348623157e308},
+        {u"0.00001e310", 1e305},
     };
     for (const auto& c : cases) {
         double v = -99;
@@ -51,7 +55,8 @@ TEST(TextToFloat, AcceptsTheDecimalForms) {
 
 TEST(TextToFloat, RefusesOtherForms) {
     for (const char16_t* text : {u"", u"             ", u"-", u"+", u"e5", u"- 1", u"1 2", u"1.5.",
-                                 u"00000000001,5", u"1x", u"1e5e", u"\t1", u"1e99999", u"--1"}) {
+                                 u"00000000001,5", u"1x", u"1e5e", u"\t1", u"1e99999", u"--1",
+                                 u"1.8e308", u"-100000000000000000000e300", u"0.00001e400"}) {
         double v = 0;
         EXPECT_FALSE(TryTextToFloat(text, v, Point())) << ToUtf8(text);
     }

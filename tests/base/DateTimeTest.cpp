@@ -1,9 +1,61 @@
-// Date values: the calendar rules and the day count from 30 December 1899.
+// Date values: the calendar rules, the day count from 30 December 1899 and local time.
 #include "base/DateTime.h"
+#include "base/Clock.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
 using namespace ortavo;
+
+namespace {
+
+// The C library's time zone set from a TZ text for the test's duration.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ"))
+            FOld = old;
+        Set(zone);
+    }
+    ~ScopedTimeZone() { Set(FOld.c_str()); }
+
+private:
+    static void Set(const char* zone) {
+#ifdef _WIN32
+        _putenv_s("TZ", zone);
+        _tzset();
+#else
+        if (*zone)
+            setenv("TZ", zone, 1);
+        else
+            unsetenv("TZ");
+        tzset();
+#endif
+    }
+    std::string FOld;
+};
+
+} // namespace
+
+TEST(DateTime, LocalCalendarAndItsOffsetFollowTheTimeZone) {
+    struct Case {
+        const char* zone;
+        int offset, day, hour, minute;
+    } cases[] = {{"BRT3", -180, 31, 21, 0}, {"IST-5:30", 330, 1, 5, 30}, {"UTC0", 0, 1, 0, 0}};
+    // 1 January 1971, 00:00 UTC.
+    const std::time_t moment = 365 * 86400;
+    for (const Case& c : cases) {
+        const ScopedTimeZone zone(c.zone);
+        const LocalCalendar local = LocalCalendarOf(moment);
+        EXPECT_EQ(local.UtcOffsetMinutes, c.offset) << c.zone;
+        EXPECT_EQ(local.Time.tm_mday, c.day) << c.zone;
+        EXPECT_EQ(local.Time.tm_hour, c.hour) << c.zone;
+        EXPECT_EQ(local.Time.tm_min, c.minute) << c.zone;
+    }
+}
 
 TEST(DateTime, LeapYearsAndMonthLengths) {
     EXPECT_TRUE(IsLeapYear(2024));

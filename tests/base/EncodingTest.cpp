@@ -73,4 +73,11 @@ TEST(Encoding, DatabaseCodePagesConvert) {
     EXPECT_EQ(Encoding::ForCodePage(1250).CodePage(), 1250);
     EXPECT_EQ(Encoding::ForCodePage(52936).Decode("\xD6\xD0"), u"中");
     EXPECT_THROW(Encoding::ForCodePage(12345), EEncodingError);
+    // No nearest letter for what a code page lacks; broken and cut characters amid good ones.
+    EXPECT_EQ(Encoding::ForCodePage(28591).Encode(u"ā"), "?");
+    EXPECT_EQ(Encoding::ForCodePage(1251).Encode(u"Щё€é"), "\xD9\xB8\x88?");
+    EXPECT_EQ(Encoding::ForCodePage(932).Decode("\x82\xA0x\x82"), u"あx\uFFFD");
+    EXPECT_EQ(Encoding::ForCodePage(51932).Decode("\xA4\xA2"), u"あ");
+    EXPECT_EQ(Encoding::ForCodePage(866).Encode(u"Привет"), "\x8F\xE0\xA8\xA2\xA5\xE2");
+    EXPECT_EQ(Encoding::ForCodePage(866).Decode("\x8F\xE0\xA8\xA2\xA5\xE2"), u"Привет");
 }

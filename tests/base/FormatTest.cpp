@@ -1,5 +1,8 @@
-// Message formatting with the placeholders of the error tables.
+// Message formatting with the placeholders of the error tables, the system's error texts and
+// the case of texts beyond ASCII.
 #include "base/Format.h"
+#include "Regional.h"
+#include "base/CharClass.h"
 #include "base/Exception.h"
 
 #include <gtest/gtest.h>
@@ -64,4 +67,33 @@ TEST(Exceptions, OperatingSystemErrorsNameCodeAndText) {
         EXPECT_EQ(e.ErrorCode(), 2);
         EXPECT_EQ(e.Message(), u"System Error.  Code: 2.\r\nNo such file or directory");
     }
+}
+
+#ifdef _WIN32
+TEST(Exceptions, WindowsErrorTextsInEnglishWithoutTheLineBreak) {
+    // The texts are the system's own; English has no accents, the other languages do.
+    for (const std::uint32_t code : {2u, 5u, 32u}) {
+        const String text = WindowsErrorText(code);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.back(), u'.') << ToUtf8(text);
+        for (const char16_t c : text)
+            EXPECT_LT(c, 0x80) << ToUtf8(text);
+    }
+    EXPECT_EQ(WindowsErrorText(0x20001234), u"Unknown error 536875572");
+}
+#endif
+
+TEST(Text, UpperCaseAndLettersBeyondAsciiWhateverTheLocale) {
+    const ortavo::testing::ScopedCommaLocale brazilian;
+    const String text = u"ação à régua, pôr-do-sol; ü ÿ ß ж 1º €";
+    String upper;
+    for (const char16_t c : text)
+        upper += CharUpperFull(c);
+    EXPECT_EQ(upper, u"AÇÃO À RÉGUA, PÔR-DO-SOL; Ü Ÿ ß Ж 1º €");
+    EXPECT_TRUE(SameTextFull(u"Preço_Máximo", u"PREÇO_MÁXIMO"));
+    EXPECT_FALSE(SameTextFull(u"preço", u"preco"));
+    for (const char16_t letter : {u'ç', u'Ã', u'ж', u'ª'})
+        EXPECT_TRUE(IsUnicodeLetter(letter)) << static_cast<int>(letter);
+    for (const char16_t other : {u'€', u'×', u'·', u'\u00A0', u'²'})
+        EXPECT_FALSE(IsUnicodeLetter(other)) << static_cast<int>(other);
 }

@@ -2,9 +2,6 @@
 // that take database names.
 #pragma once
 
-#include <clocale>
-#include <locale.h>
-
 namespace ortavo {
 
 // Firebird converts database names between UTF-8 and the codeset of the calling thread's
@@ -13,7 +10,8 @@ namespace ortavo {
 // the calls that pass them run inside this scope: while it lives the thread's codeset is
 // UTF-8 whatever the process locale (the C locale included), and the thread's own locale
 // comes back when it goes. Where the codeset already is UTF-8, or no UTF-8 locale is
-// installed, it changes nothing.
+// installed, it changes nothing. Windows threads have no codeset of their own: there the
+// parameter block's UTF-8 name item alone tells the client, and the scope does nothing.
 class TUtf8NameScope {
 public:
     TUtf8NameScope() noexcept;
@@ -22,8 +20,9 @@ public:
     TUtf8NameScope& operator=(const TUtf8NameScope&) = delete;
 
 private:
-    locale_t FLocale = nullptr;
-    locale_t FPrevious = nullptr;
+    // The POSIX body's locale handles (locale_t).
+    void* FLocale = nullptr;
+    void* FPrevious = nullptr;
 };
 
 } // namespace ortavo

@@ -2,9 +2,7 @@
 #include "IBX/statements/IBSQLParamScan.h"
 
 #include "IBX/client/IB.h"
-
-#include <clocale>
-#include <cwctype>
+#include "base/CharClass.h"
 
 namespace ortavo {
 
@@ -21,8 +19,7 @@ bool IsNameChar(char16_t c) {
                (c >= u'A' && c <= u'Z');
     if (c >= 0xD800 && c <= 0xDFFF)
         return false;
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    return utf8 && iswalpha_l(static_cast<wint_t>(c), utf8);
+    return IsUnicodeLetter(c);
 }
 
 enum class ScanState { Plain, Comment, LineComment, Quoted, Param };

@@ -2,6 +2,7 @@
 #include "IBX/client/IBNameCodeset.h"
 
 #include <langinfo.h>
+#include <locale.h>
 #include <strings.h>
 
 namespace ortavo {
@@ -22,25 +23,28 @@ TUtf8NameScope::TUtf8NameScope() noexcept {
         return;
     // Only the codeset changes: the other categories stay those the thread had.
     const locale_t current = uselocale(nullptr);
+    locale_t utf8 = nullptr;
     for (const char* name : Utf8LocaleNames) {
         const locale_t base = duplocale(current);
         if (!base)
             return;
-        FLocale = newlocale(LC_CTYPE_MASK, name, base);
-        if (FLocale)
+        utf8 = newlocale(LC_CTYPE_MASK, name, base);
+        if (utf8)
             break;
         // A failed newlocale leaves its base to the caller.
         freelocale(base);
     }
-    if (FLocale)
-        FPrevious = uselocale(FLocale);
+    if (!utf8)
+        return;
+    FLocale = utf8;
+    FPrevious = uselocale(utf8);
 }
 
 TUtf8NameScope::~TUtf8NameScope() {
     if (!FLocale)
         return;
-    uselocale(FPrevious);
-    freelocale(FLocale);
+    uselocale(static_cast<locale_t>(FPrevious));
+    freelocale(static_cast<locale_t>(FLocale));
 }
 
 } // namespace ortavo
