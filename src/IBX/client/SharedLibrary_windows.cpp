@@ -45,19 +45,6 @@ HMODULE LoadFromPath(const std::filesystem::path& path) {
 
 thread_local DWORD LastLookupError = ERROR_SUCCESS;
 
-String SystemMessage(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    String text(buffer, buffer + length);
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' '))
-        text.pop_back();
-    return text;
-}
-
 } // namespace
 
 void* OpenSharedLibrary(const String& file) {
@@ -86,7 +73,7 @@ void* FindEntryPoint(void* library, const char* name) {
 void RaiseMissingEntryPoint(const char* name) {
     const int code = static_cast<int>(LastLookupError);
     throw EOSError(Format(u"System Error.  Code: %d.\r\n%s: %s",
-                          {code, SystemMessage(LastLookupError), FromAscii(name)}),
+                          {code, WindowsErrorText(LastLookupError), FromAscii(name)}),
                    code);
 }
 
