@@ -15,10 +15,16 @@ namespace ortavo {
 
 namespace {
 
+// Through UTF-8 on every system (a narrow name is in the ANSI code page on Windows).
 String FullPath(const String& path) {
+    const std::string name = ToUtf8(path);
     std::error_code ec;
-    auto full = std::filesystem::absolute(std::filesystem::path(ToUtf8(path)), ec);
-    return ec ? path : FromUtf8(full.lexically_normal().string());
+    const auto full = std::filesystem::absolute(
+        std::filesystem::path(std::u8string(name.begin(), name.end())), ec);
+    if (ec)
+        return path;
+    const std::u8string text = full.lexically_normal().u8string();
+    return FromUtf8(std::string(text.begin(), text.end()));
 }
 
 [[noreturn]] void CannotOpen(const String& path, const String& reason) {
