@@ -1,6 +1,7 @@
 // The password file's owner and mode, as ssh checks a key file's.
 #include "PasswordFileAccess.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +21,7 @@ std::string OctalMode(mode_t mode) {
 std::string PasswordFileAccessProblem(const TFile& file, const std::string&) {
     struct stat info {};
     if (::fstat(static_cast<int>(file.Native()), &info) != 0)
-        throw EFileError(LastSystemErrorText());
+        throw EFileError(SystemErrorText(errno));
     if (info.st_uid != ::geteuid())
         return "owned by another user (uid " + std::to_string(info.st_uid) +
                "); it must belong to the user running the command";

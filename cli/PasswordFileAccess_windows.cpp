@@ -19,8 +19,7 @@ struct TLocalFree {
 };
 
 [[noreturn]] void Fail(DWORD error) {
-    ::SetLastError(error);
-    throw EFileError(LastSystemErrorText());
+    throw EFileError(WindowsErrorText(error));
 }
 
 // The SID of the user the process runs as.

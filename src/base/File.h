@@ -85,10 +85,6 @@ private:
     std::intptr_t FNative;
 };
 
-// The system's text for the error its last call on this thread left (errno; GetLastError on
-// Windows, in English where the system has it).
-String LastSystemErrorText();
-
 // What path names, following links; Missing when nothing can be looked up there.
 TFileKind FileKindAt(const String& path);
 // The state of the file path names now, following links; nothing when it cannot be had.

@@ -139,10 +139,6 @@ void TFile::Truncate(std::int64_t size) {
         Fail(errno);
 }
 
-String LastSystemErrorText() {
-    return SystemErrorText(errno);
-}
-
 TFileKind FileKindAt(const String& path) {
     struct stat info {};
     if (::stat(ToUtf8(path).c_str(), &info) != 0)

@@ -12,29 +12,8 @@ namespace ortavo {
 
 namespace {
 
-String ErrorText(DWORD code) {
-    wchar_t* text = nullptr;
-    auto format = [&](DWORD language) {
-        return ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                    FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, code, language, reinterpret_cast<LPWSTR>(&text), 0,
-                                nullptr);
-    };
-    // A scheduled job's log reads the same on any machine where the system has English.
-    DWORD length = format(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    if (length == 0)
-        length = format(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-    if (length == 0)
-        return u"System error " + IntToStr(code);
-    String message(reinterpret_cast<const char16_t*>(text), length);
-    ::LocalFree(text);
-    while (!message.empty() && message.back() <= u' ')
-        message.pop_back();
-    return message;
-}
-
 [[noreturn]] void Fail(DWORD code) {
-    throw EFileError(ErrorText(code));
+    throw EFileError(WindowsErrorText(code));
 }
 
 [[noreturn]] void FailLast() {
@@ -243,10 +222,6 @@ void TFile::Truncate(std::int64_t size) {
     ::CloseHandle(writer);
     if (!cut)
         Fail(error);
-}
-
-String LastSystemErrorText() {
-    return ErrorText(::GetLastError());
 }
 
 TFileKind FileKindAt(const String& path) {

@@ -1,6 +1,8 @@
 // The file tests' Windows side: LockFileEx on a handle of the test's own, the NUL device,
-// the system's messages.
+// the system's texts.
 #include "FileTesting.h"
+
+#include "base/Exception.h"
 
 #include <windows.h>
 
@@ -9,27 +11,12 @@
 
 namespace ortavo::testing {
 
-namespace {
-
-String Message(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-        reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    String message(reinterpret_cast<const char16_t*>(text), length);
-    ::LocalFree(text);
-    return message.substr(0, message.find_last_not_of(u"\r\n ") + 1);
-}
-
-} // namespace
-
 String NotFoundText() {
-    return Message(ERROR_FILE_NOT_FOUND);
+    return WindowsErrorText(ERROR_FILE_NOT_FOUND);
 }
 
 String LockedText() {
-    return Message(ERROR_LOCK_VIOLATION);
+    return WindowsErrorText(ERROR_LOCK_VIOLATION);
 }
 
 TWriterLock::TWriterLock(const std::string& path)
