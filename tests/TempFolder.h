@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -11,10 +13,18 @@ namespace ortavo::testing {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ortavo-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a temporary folder");
-        FPath = pattern;
+        const auto base = std::filesystem::temp_directory_path();
+        std::random_device seed;
+        std::mt19937_64 random(static_cast<std::uint64_t>(seed()) << 32 | seed());
+        // A name no one else holds: creating the folder fails when it exists.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            auto path = base / ("ortavo-" + std::to_string(random() % 1'000'000'000'000));
+            if (std::filesystem::create_directory(path)) {
+                FPath = path;
+                return;
+            }
+        }
+        throw std::runtime_error("cannot create a temporary folder");
     }
     ~TempFolder() {
         std::error_code ec;

@@ -1,6 +1,7 @@
 // A file a run writes its CSV rows to: the journal or the report.
 #pragma once
 
+#include "base/File.h"
 #include "base/String.h"
 
 #include <cstdint>
@@ -9,9 +10,8 @@
 
 namespace ortavo {
 
-// Up to most bytes from the start of the open file fd into bytes; false, with errno set,
-// when reading failed.
-bool ReadStart(int fd, std::size_t most, std::string& bytes);
+// Up to most bytes from the start of the open file. Raises EFileError.
+std::string ReadStart(const TFile& file, std::size_t most);
 
 // Opened for writing (created when missing); a folder is refused. Every failure raises
 // EStreamError "Cannot write the WHAT \"PATH\". " and the system's reason.
@@ -36,11 +36,13 @@ public:
     void Truncate(std::int64_t size);
 
 private:
-    [[noreturn]] void Fail(int error) const;
+    [[noreturn]] void Fail(const String& reason) const;
+    // Runs call, a reason it raises (EFileError) reported as the file's failure.
+    template <typename Call> auto Checked(Call&& call) const;
 
     String FPath;
     String FWhat;
-    int FFd = -1;
+    TFile FFile;
 };
 
 } // namespace ortavo

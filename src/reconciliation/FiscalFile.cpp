@@ -3,62 +3,32 @@
 
 #include "base/Encoding.h"
 #include "base/Exception.h"
-#include "base/FileDescriptor.h"
+#include "base/File.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace ortavo {
 
 namespace {
 
+// Through UTF-8 on every system (a narrow name is in the ANSI code page on Windows).
 String FullPath(const String& path) {
+    const std::string name = ToUtf8(path);
     std::error_code ec;
-    auto full = std::filesystem::absolute(std::filesystem::path(ToUtf8(path)), ec);
-    return ec ? path : FromUtf8(full.lexically_normal().string());
+    const auto full = std::filesystem::absolute(
+        std::filesystem::path(std::u8string(name.begin(), name.end())), ec);
+    if (ec)
+        return path;
+    const std::u8string text = full.lexically_normal().u8string();
+    return FromUtf8(std::string(text.begin(), text.end()));
 }
 
 [[noreturn]] void CannotOpen(const String& path, const String& reason) {
     throw EFOpenError(u"Cannot open file \"" + FullPath(path) + u"\". " + reason);
-}
-
-[[noreturn]] void CannotOpen(const String& path, int error) {
-    CannotOpen(path, SystemErrorText(error));
-}
-
-// What tells that a file is still the one that was opened and has not been written since.
-struct FileState {
-    dev_t Device;
-    ino_t Inode;
-    off_t Size;
-    timespec Modified;
-    timespec Changed;
-
-    explicit FileState(const struct stat& info)
-        : Device(info.st_dev), Inode(info.st_ino), Size(info.st_size), Modified(info.st_mtim),
-          Changed(info.st_ctim) {}
-    bool operator==(const FileState& other) const {
-        auto same = [](const timespec& a, const timespec& b) {
-            return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-        };
-        return Device == other.Device && Inode == other.Inode && Size == other.Size &&
-               same(Modified, other.Modified) && same(Changed, other.Changed);
-    }
-};
-
-FileState StateOf(const String& path, int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        CannotOpen(path, errno);
-    return FileState(info);
 }
 
 // Reads the whole file in pieces, handing each to sink; size is the file's size when opened.
@@ -68,50 +38,34 @@ FileState StateOf(const String& path, int fd) {
 template <typename Sink>
 void ReadInPieces(const String& path, std::size_t& size, const TFiscalReadProgress& progress,
                   Sink&& sink) {
-    std::string name = ToUtf8(path);
-    // Not blocking: opening a pipe without a writer would wait for one.
-    FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.Get() < 0)
-        CannotOpen(path, errno);
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0)
-        CannotOpen(path, errno);
-    if (S_ISDIR(info.st_mode))
-        CannotOpen(path, EISDIR);
-    if (!S_ISREG(info.st_mode))
-        CannotOpen(path, u"Not a regular file");
-    // Only a writer holding its lock keeps the file out. A file system without locks (a
-    // share that refuses them) cannot keep writers out: the file is read unlocked, and the
-    // states compared below are what tells a change.
-    while (::flock(fd.Get(), LOCK_SH | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK)
-            CannotOpen(path, errno);
-        if (errno != EINTR)
+    try {
+        TFile file = TFile::OpenRead(path);
+        switch (file.Kind()) {
+        case TFileKind::Regular:
             break;
-    }
-    const FileState before = StateOf(path, fd.Get());
-    size = static_cast<std::size_t>(before.Size > 0 ? before.Size : 0);
-    constexpr std::size_t kPiece = 1 << 20;
-    auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
-    std::size_t total = 0;
-    for (;;) {
-        ssize_t n = ::read(fd.Get(), buffer.get(), kPiece);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            CannotOpen(path, errno);
+        case TFileKind::Directory:
+            CannotOpen(path, SystemErrorText(EISDIR));
+        default:
+            CannotOpen(path, u"Not a regular file");
         }
-        if (n == 0)
-            break;
-        total += static_cast<std::size_t>(n);
-        sink(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
-        if (progress)
-            progress();
+        file.LockShared();
+        const TFileState before = file.State();
+        size = static_cast<std::size_t>(before.Size > 0 ? before.Size : 0);
+        constexpr std::size_t kPiece = 1 << 20;
+        auto buffer = std::make_unique_for_overwrite<char[]>(kPiece);
+        std::size_t total = 0;
+        while (const std::size_t n = file.Read(buffer.get(), kPiece)) {
+            total += n;
+            sink(std::string_view(buffer.get(), n));
+            if (progress)
+                progress();
+        }
+        // The name too: the file may have been replaced by another one under it.
+        if (total != size || !(file.State() == before) || FileStateAt(path) != before)
+            CannotOpen(path, u"The file changed while it was being read");
+    } catch (const EFileError& e) {
+        CannotOpen(path, e.Message());
     }
-    struct stat named {};
-    if (total != size || !(StateOf(path, fd.Get()) == before) ||
-        ::stat(name.c_str(), &named) != 0 || !(FileState(named) == before))
-        CannotOpen(path, u"The file changed while it was being read");
 }
 
 } // namespace
@@ -172,8 +126,8 @@ void LoadFiscalFile(const String& path, TMemoLines& view) {
 }
 
 bool FiscalFileExists(const String& path) {
-    struct stat info {};
-    return ::stat(ToUtf8(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    const TFileKind kind = FileKindAt(path);
+    return kind != TFileKind::Missing && kind != TFileKind::Directory;
 }
 
 } // namespace ortavo

@@ -1,15 +1,12 @@
 // Parsing and checking the journal's rows.
 #include "reconciliation/JournalReader.h"
 
-#include "base/FileDescriptor.h"
 #include "reconciliation/CsvFile.h"
 #include "reconciliation/CsvText.h"
 #include "reconciliation/RunJournal.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <fcntl.h>
 
 namespace ortavo {
 
@@ -113,15 +110,12 @@ TJournal ParseJournal(std::string_view text, const String& name) {
 }
 
 TJournal ReadJournal(const String& path) {
-    const auto fail = [&](int error) {
-        throw EStreamError(u"Cannot read the journal \"" + path + u"\". " + SystemErrorText(error));
-    };
-    FileDescriptor fd(::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (fd.Get() < 0)
-        fail(errno);
     std::string text;
-    if (!ReadStart(fd.Get(), static_cast<std::size_t>(-1), text))
-        fail(errno);
+    try {
+        text = ReadStart(TFile::OpenRead(path), static_cast<std::size_t>(-1));
+    } catch (const EFileError& e) {
+        throw EStreamError(u"Cannot read the journal \"" + path + u"\". " + e.Message());
+    }
     return ParseJournal(text, path);
 }
 
