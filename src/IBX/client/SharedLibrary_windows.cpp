@@ -1,7 +1,8 @@
 // The client library through LoadLibraryExW and GetProcAddress. A bare file name is looked
-// for in the program's folder first, then along the system's search path with the current
-// folder taken out of it: a database folder or a download folder must never be able to
-// plant a fbclient.dll.
+// for in the program's folder, then in the system folder, then in each absolute folder of
+// PATH, each tried by its full name: the loader's own search would also try the current
+// folder, and a database folder or a download folder must never be able to plant a
+// fbclient.dll.
 #include "IBX/client/SharedLibrary.h"
 
 #include "base/Exception.h"
@@ -43,6 +44,20 @@ HMODULE LoadFromPath(const std::filesystem::path& path) {
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+std::wstring EnvironmentText(const wchar_t* name) {
+    std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+    const DWORD length =
+        GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    value.resize(length < value.size() ? length : 0);
+    return value;
+}
+
+HMODULE LoadIfThere(const std::filesystem::path& path) {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return nullptr;
+    return LoadFromPath(path);
+}
+
 thread_local DWORD LastLookupError = ERROR_SUCCESS;
 
 } // namespace
@@ -51,13 +66,26 @@ void* OpenSharedLibrary(const String& file) {
     const std::filesystem::path path(Wide(file));
     if (path.has_parent_path())
         return LoadFromPath(path);
-    const std::filesystem::path beside = ProgramFolder() / path;
-    if (GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
-        if (HMODULE module = LoadFromPath(beside))
-            return module;
-    // The standard search order less the current folder.
-    SetDllDirectoryW(L"");
-    return LoadLibraryExW(path.c_str(), nullptr, 0);
+    if (HMODULE module = LoadIfThere(ProgramFolder() / path))
+        return module;
+    if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return module;
+    // A relative folder on PATH ("." or an empty entry among them) would be the current one.
+    const std::wstring folders = EnvironmentText(L"PATH");
+    for (std::size_t start = 0; start <= folders.size();) {
+        std::size_t end = folders.find(L';', start);
+        if (end == std::wstring::npos)
+            end = folders.size();
+        std::wstring folder = folders.substr(start, end - start);
+        if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+            folder = folder.substr(1, folder.size() - 2);
+        const std::filesystem::path candidate(folder);
+        if (candidate.is_absolute())
+            if (HMODULE module = LoadIfThere(candidate / path))
+                return module;
+        start = end + 1;
+    }
+    return nullptr;
 }
 
 void CloseSharedLibrary(void* library) noexcept {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -124,20 +125,30 @@ TEST(Loader, AFirebird3ClientBindsEveryEntryPointItHas) {
 }
 
 // A bare name is looked for where the system keeps libraries (on Windows, the program's
-// folder first), never in the current folder: a client library planted beside a database or
-// a fiscal file must not be loaded.
+// folder, the system folder, then PATH's absolute folders), never in the current folder: a
+// client library planted beside a database or a fiscal file must not be loaded.
 TEST(Loader, ABareNameIsNeverTakenFromTheCurrentFolder) {
     testing::TempFolder folder;
-    const std::filesystem::path planted = folder.Path() / "ortavo-planted-client.dll";
+    const std::string name = "ortavo-planted-client.dll";
+    const std::filesystem::path planted = folder.Path() / name;
     std::filesystem::copy_file(IBX_CLIENT_FIREBIRD3, planted);
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(folder.Path());
-    TestLibrary bare("ortavo-planted-client.dll");
-    const bool loaded = bare.TryIBLoad();
+    const bool loaded = TestLibrary(name).TryIBLoad();
+#ifdef _WIN32
+    const char* own = std::getenv("PATH");
+    const std::string path = own ? own : "";
+    _putenv_s("PATH", (".;;" + path).c_str());
+    const bool loadedThroughDot = TestLibrary(name).TryIBLoad();
+    _putenv_s("PATH", (folder.Path().string() + ";" + path).c_str());
+    const bool loadedThroughPath = TestLibrary(name).TryIBLoad();
+    _putenv_s("PATH", path.c_str());
+    EXPECT_FALSE(loadedThroughDot);
+    EXPECT_TRUE(loadedThroughPath);
+#endif
     std::filesystem::current_path(previous);
     EXPECT_FALSE(loaded);
-    TestLibrary full(planted.string());
-    EXPECT_TRUE(full.TryIBLoad());
+    EXPECT_TRUE(TestLibrary(planted.string()).TryIBLoad());
 }
 
 // The runner lent waits on its lender's window: a call from any other thread is refused
