@@ -10,9 +10,23 @@ using namespace ortavo;
 
 namespace {
 
-constexpr int CodePages[] = {CP_WINDOWS1252, CP_UTF8, CP_UTF16LE, CP_UTF16BE, 1250, 1251,
-                             1253,           1254,    437,        850,        932,  949,
-                             20127,          20932,   20936,      28591,      52936};
+constexpr int CodePages[] = {CodePageWindows1252,
+                             CodePageUtf8,
+                             CodePageUtf16LE,
+                             CodePageUtf16BE,
+                             1250,
+                             1251,
+                             1253,
+                             1254,
+                             437,
+                             850,
+                             932,
+                             949,
+                             20127,
+                             20932,
+                             20936,
+                             28591,
+                             52936};
 
 } // namespace
 
@@ -26,10 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const String decoded = encoding.Decode(bytes);
     const std::string encoded = encoding.Encode(decoded);
     // Every byte is a character in Windows-1252 and every pair one in UTF-16: both come back.
-    if (codePage == CP_WINDOWS1252 ||
-        ((codePage == CP_UTF16LE || codePage == CP_UTF16BE) && bytes.size() % 2 == 0))
+    if (codePage == CodePageWindows1252 ||
+        ((codePage == CodePageUtf16LE || codePage == CodePageUtf16BE) && bytes.size() % 2 == 0))
         fuzz::Require(encoded == bytes, "the bytes come back unchanged");
-    if (codePage == CP_UTF8)
+    if (codePage == CodePageUtf8)
         fuzz::Require(encoding.Decode(encoded) == decoded, "decoded UTF-8 text comes back");
 
     // The same bytes as UTF-16 text, lone surrogates and all, encoded.

@@ -3,7 +3,6 @@
 
 #include "base/Exception.h"
 
-// After the project's headers: <windows.h> defines CP_UTF8 as a macro.
 #include <windows.h>
 
 #include <algorithm>

@@ -23,7 +23,7 @@ constexpr std::array<char16_t, 32> kWin1252High = {
 
 class Windows1252 final : public Encoding {
 public:
-    Windows1252() : Encoding(CP_WINDOWS1252) {
+    Windows1252() : Encoding(CodePageWindows1252) {
         for (int b = 0; b < 256; ++b)
             FDecode[b] = b >= 0x80 && b < 0xA0 ? kWin1252High[b - 0x80] : static_cast<char16_t>(b);
     }
@@ -65,7 +65,7 @@ private:
 // US-ASCII: a byte above 127 is no character, as every system's converter agrees only here.
 class AsciiEncoding final : public Encoding {
 public:
-    AsciiEncoding() : Encoding(CP_ASCII) {}
+    AsciiEncoding() : Encoding(CodePageAscii) {}
 
     String Decode(std::string_view bytes) const override {
         String out(bytes.size(), u'\0');
@@ -87,7 +87,7 @@ public:
 
 class Utf8Encoding final : public Encoding {
 public:
-    Utf8Encoding() : Encoding(CP_UTF8) {}
+    Utf8Encoding() : Encoding(CodePageUtf8) {}
     String Decode(std::string_view bytes) const override { return FromUtf8(bytes); }
     std::string Encode(StringView text) const override { return ToUtf8(text); }
 };
@@ -95,7 +95,7 @@ public:
 class Utf16Encoding final : public Encoding {
 public:
     explicit Utf16Encoding(bool bigEndian)
-        : Encoding(bigEndian ? CP_UTF16BE : CP_UTF16LE), FBig(bigEndian) {}
+        : Encoding(bigEndian ? CodePageUtf16BE : CodePageUtf16LE), FBig(bigEndian) {}
 
     String Decode(std::string_view bytes) const override {
         // An odd last byte is not a character.
@@ -132,15 +132,15 @@ const Encoding& Encoding::ForCodePage(int codePage) {
     static const Utf16Encoding utf16le(false), utf16be(true);
     static const AsciiEncoding ascii;
     switch (codePage) {
-    case CP_ASCII:
+    case CodePageAscii:
         return ascii;
-    case CP_WINDOWS1252:
+    case CodePageWindows1252:
         return win1252;
-    case CP_UTF8:
+    case CodePageUtf8:
         return utf8;
-    case CP_UTF16LE:
+    case CodePageUtf16LE:
         return utf16le;
-    case CP_UTF16BE:
+    case CodePageUtf16BE:
         return utf16be;
     default:
         break;
@@ -159,11 +159,11 @@ const Encoding& Encoding::ForCodePage(int codePage) {
 }
 
 const Encoding& Encoding::Ansi() {
-    return ForCodePage(CP_WINDOWS1252);
+    return ForCodePage(CodePageWindows1252);
 }
 
 const Encoding& Encoding::Utf8() {
-    return ForCodePage(CP_UTF8);
+    return ForCodePage(CodePageUtf8);
 }
 
 } // namespace ortavo

@@ -9,11 +9,11 @@
 namespace ortavo {
 
 // Windows code page numbers, as the database layer's character-set table names them.
-inline constexpr int CP_UTF8 = 65001;
-inline constexpr int CP_UTF16LE = 1200;
-inline constexpr int CP_UTF16BE = 1201;
-inline constexpr int CP_WINDOWS1252 = 1252;
-inline constexpr int CP_ASCII = 20127;
+inline constexpr int CodePageUtf8 = 65001;
+inline constexpr int CodePageUtf16LE = 1200;
+inline constexpr int CodePageUtf16BE = 1201;
+inline constexpr int CodePageWindows1252 = 1252;
+inline constexpr int CodePageAscii = 20127;
 
 class Encoding {
 public:

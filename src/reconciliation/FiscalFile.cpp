@@ -74,9 +74,9 @@ String DecodeFiscalText(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         return Encoding::Utf8().Decode(bytes.substr(3));
     if (bytes.substr(0, 2) == "\xFF\xFE")
-        return Encoding::ForCodePage(CP_UTF16LE).Decode(bytes.substr(2));
+        return Encoding::ForCodePage(CodePageUtf16LE).Decode(bytes.substr(2));
     if (bytes.substr(0, 2) == "\xFE\xFF")
-        return Encoding::ForCodePage(CP_UTF16BE).Decode(bytes.substr(2));
+        return Encoding::ForCodePage(CodePageUtf16BE).Decode(bytes.substr(2));
     return Encoding::Ansi().Decode(bytes);
 }
 

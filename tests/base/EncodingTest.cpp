@@ -29,8 +29,8 @@ TEST(Encoding, Windows1252EncodesMissingCharactersAsQuestionMarks) {
 TEST(Encoding, Utf8AndUtf16RoundTrip) {
     String text = u"Acréscimo 𝄞 €";
     EXPECT_EQ(Encoding::Utf8().Decode(Encoding::Utf8().Encode(text)), text);
-    const auto& le = Encoding::ForCodePage(CP_UTF16LE);
-    const auto& be = Encoding::ForCodePage(CP_UTF16BE);
+    const auto& le = Encoding::ForCodePage(CodePageUtf16LE);
+    const auto& be = Encoding::ForCodePage(CodePageUtf16BE);
     EXPECT_EQ(le.Encode(u"E0"), std::string("E\0"
                                             "0\0",
                                             4));
