@@ -5,6 +5,8 @@
 // already: Windows has no SIGPIPE.
 #include "ProgramProcess.h"
 
+#include "base/String.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -18,27 +20,13 @@
 
 namespace ortavo {
 
-namespace {
-
-std::string Utf8Of(const wchar_t* text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), length, nullptr, nullptr);
-    out.pop_back();
-    return out;
-}
-
-} // namespace
-
 TProgramProcess::TProgramProcess(int argc, char** argv) {
     int count = 0;
     std::unique_ptr<wchar_t*, decltype(&LocalFree)> wide(
         CommandLineToArgvW(GetCommandLineW(), &count), LocalFree);
     if (wide)
         for (int i = 1; i < count; ++i)
-            FArguments.push_back(Utf8Of(wide.get()[i]));
+            FArguments.push_back(ToUtf8(reinterpret_cast<const char16_t*>(wide.get()[i])));
     else
         FArguments.assign(argv + 1, argv + argc);
 

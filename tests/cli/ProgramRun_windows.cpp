@@ -3,6 +3,8 @@
 // cannot be written.
 #include "ProgramRun.h"
 
+#include "base/String.h"
+
 #include <windows.h>
 
 #include <map>
@@ -14,13 +16,8 @@ namespace ortavo::testing {
 namespace {
 
 std::wstring Wide(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
-    return out;
+    const String wide = FromUtf8(text);
+    return std::wstring(wide.begin(), wide.end());
 }
 
 // Backslashes double only before a quote; the quote itself is escaped.

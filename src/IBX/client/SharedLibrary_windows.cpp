@@ -19,10 +19,6 @@ const char16_t* const ClientLibraryFile = u"fbclient.dll";
 
 namespace {
 
-std::wstring Wide(const String& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 std::filesystem::path ProgramFolder() {
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
@@ -63,7 +59,7 @@ thread_local DWORD LastLookupError = ERROR_SUCCESS;
 } // namespace
 
 void* OpenSharedLibrary(const String& file) {
-    const std::filesystem::path path(Wide(file));
+    const std::filesystem::path path(reinterpret_cast<const wchar_t*>(file.c_str()));
     if (path.has_parent_path())
         return LoadFromPath(path);
     if (HMODULE module = LoadIfThere(ProgramFolder() / path))
